@@ -1,0 +1,68 @@
+#include "support/GLContext.h"
+
+#include <SDL/SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace zeltest {
+
+bool ensureGLContext(std::string* error) {
+    static bool created = false;
+    static std::string failure;
+    if (created) return true;
+    if (!failure.empty()) {
+        if (error) *error = failure;
+        return false;
+    }
+    // Never fall back to SDL's text-mode drivers: they would take over the terminal.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
+        failure = std::string("SDL_Init failed: ") + SDL_GetError();
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        if (SDL_SetVideoMode(800, 600, 24, SDL_OPENGL) == nullptr) {
+            failure = std::string("SDL_SetVideoMode failed: ") + SDL_GetError();
+        } else if (glewInit() != GLEW_OK) {
+            failure = "glewInit failed";
+        } else {
+            created = true;
+            return true;
+        }
+    }
+    if (error) *error = failure;
+    return false;
+}
+
+void GLTest::SetUpTestSuite() {}
+
+void GLTest::SetUp() {
+    std::string error;
+    ASSERT_TRUE(ensureGLContext(&error)) << error;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+void GLTest::TearDown() {
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+Pixel readPixel(int x, int y) {
+    Pixel p{};
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
+    return p;
+}
+
+std::string scratchDir(const std::string& name) {
+    const char* base = std::getenv("ZEL_TEST_DIR");
+    std::filesystem::path dir =
+        std::filesystem::path(base ? base : std::filesystem::temp_directory_path().string()) / "scratch" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+} // namespace zeltest
