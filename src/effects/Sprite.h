@@ -34,6 +34,9 @@ public:
 
     void setColor(float r, float g, float b, float a);
     void setTexture(Texture* texture) { texture_ = texture; }
+    // Moves a billboard's centre; its corners follow at the next draw. A fixed
+    // quad keeps its corners.
+    void setPosition(const Vector3& position) { position_ = position; }
 
     const Vector3& getA() const { return a_; }
     const Vector3& getB() const { return b_; }
