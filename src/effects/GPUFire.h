@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "effects/Sprite.h"
 
@@ -22,6 +23,9 @@ public:
     // A flame 2 * size wide and high centred on position. Needs a current GL
     // context: loads the three textures and builds the program.
     GPUFire(const Vector3& position, float size);
+    // The same with another shader pair (tools and tests try other shaders).
+    GPUFire(const Vector3& position, float size, const std::string& vertexShaderPath,
+            const std::string& fragmentShaderPath);
     ~GPUFire() override;
     GPUFire(const GPUFire&) = delete;
     GPUFire& operator=(const GPUFire&) = delete;

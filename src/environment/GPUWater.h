@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "engine/IRenderableObject.h"
@@ -32,6 +33,9 @@ public:
     // Needs a current GL context: builds the cube map, the noise texture and
     // the program.
     GPUWater(const Vector3& position, float width, float depth);
+    // The same with another shader pair (tools and tests try other shaders).
+    GPUWater(const Vector3& position, float width, float depth, const std::string& vertexShaderPath,
+             const std::string& fragmentShaderPath);
     ~GPUWater() override;
     GPUWater(const GPUWater&) = delete;
     GPUWater& operator=(const GPUWater&) = delete;
@@ -61,6 +65,7 @@ private:
         CubeMapName(const CubeMapName&) = delete;
         CubeMapName& operator=(const CubeMapName&) = delete;
         CubeMapName(CubeMapName&& other) noexcept : id_(std::exchange(other.id_, 0)) {}
+        CubeMapName& operator=(CubeMapName&& other) noexcept;
         GLuint id() const { return id_; }
 
     private:
