@@ -1,0 +1,9 @@
+#include "demo/DemoScene.h"
+
+#include "scene/World.h"
+
+namespace zel {
+
+void buildDemoScene(World& world) { (void)world; }
+
+} // namespace zel
