@@ -59,6 +59,19 @@ bool CXMLNode::getText(std::string& text) const {
     return true;
 }
 
+bool CXMLNode::getFirstChild(CXMLNode& child) const {
+    if (node == nullptr || !isSearchable(node)) {
+        return false;
+    }
+    for (xmlNodePtr next = node->children; next != nullptr; next = next->next) {
+        if (next->type == XML_ELEMENT_NODE) {
+            child = CXMLNode(next);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CXMLNode::getNextSibling(CXMLNode& sibling) const {
     if (node == nullptr) {
         return false;

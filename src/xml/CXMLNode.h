@@ -30,6 +30,9 @@ public:
     // child or it has no content (for example an element).
     bool getText(std::string& text) const;
 
+    // The first child that is an element, skipping text, comments and the like.
+    bool getFirstChild(CXMLNode& child) const;
+
     // The next sibling that is an element, skipping text, comments and the like.
     bool getNextSibling(CXMLNode& sibling) const;
 

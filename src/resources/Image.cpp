@@ -1,0 +1,294 @@
+#include "resources/Image.h"
+
+#include <SDL/SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace zel {
+
+namespace {
+
+const char* const SOURCE = "Image";
+
+// SDL_image allocates the whole surface from the size a file's header claims
+// before reading any pixels, and SDL 1.2 keeps the row length in 16 bits. A
+// header is therefore checked before decoding: content the decoder would
+// detect must be one of the formats whose size can be read here, and its size
+// must be within the limits.
+
+std::uint32_t readLE16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+std::uint32_t readBE16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
+std::uint32_t readLE32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint32_t readBE32(const unsigned char* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+bool sizeAcceptable(std::int64_t width, std::int64_t height) {
+    return width >= 0 && height >= 0 && width <= Image::MAX_DIMENSION &&
+           height <= Image::MAX_DIMENSION && width * height <= Image::MAX_PIXELS;
+}
+
+bool readExactly(SDL_RWops* stream, unsigned char* buffer, int count) {
+    return SDL_RWread(stream, buffer, 1, count) == count;
+}
+
+// Walks the JPEG marker segments up to the first frame header.
+bool jpegSizeAcceptable(SDL_RWops* stream) {
+    unsigned char marker[4];
+    // The stream is positioned after the two start-of-image bytes.
+    for (;;) {
+        if (!readExactly(stream, marker, 1)) return false;
+        if (marker[0] != 0xFF) return false;
+        do {
+            if (!readExactly(stream, marker + 1, 1)) return false;
+        } while (marker[1] == 0xFF);
+        const unsigned char code = marker[1];
+        if (code == 0xD9 || code == 0xDA) {
+            // End of image or start of scan before any frame: the decoder rejects it.
+            return true;
+        }
+        if (code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+            continue; // markers without a segment
+        }
+        if (!readExactly(stream, marker + 2, 2)) return false;
+        const int length = static_cast<int>(readBE16(marker + 2));
+        if (length < 2) return false;
+        const bool frame = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+        if (frame) {
+            unsigned char header[5];
+            if (length < 7 || !readExactly(stream, header, 5)) return false;
+            return sizeAcceptable(readBE16(header + 3), readBE16(header + 1));
+        }
+        if (SDL_RWseek(stream, length - 2, RW_SEEK_CUR) < 0) return false;
+    }
+}
+
+// For the general decoder: true when the content is BMP, JPEG or PNG of an
+// acceptable size.
+bool generalHeaderAcceptable(SDL_RWops* stream) {
+    unsigned char header[26];
+    std::memset(header, 0, sizeof(header));
+    const int got = SDL_RWread(stream, header, 1, sizeof(header));
+    if (got >= 2 && header[0] == 'B' && header[1] == 'M') {
+        if (got < 26) return false;
+        if (readLE32(header + 14) == 12) {
+            return sizeAcceptable(readLE16(header + 18), readLE16(header + 20));
+        }
+        const std::int64_t width = static_cast<std::int32_t>(readLE32(header + 18));
+        std::int64_t height = static_cast<std::int32_t>(readLE32(header + 22));
+        if (height < 0) height = -height; // top-down rows
+        return sizeAcceptable(width, height);
+    }
+    if (got >= 2 && header[0] == 0xFF && header[1] == 0xD8) {
+        if (SDL_RWseek(stream, 2, RW_SEEK_SET) < 0) return false;
+        return jpegSizeAcceptable(stream);
+    }
+    static const unsigned char PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (got >= 8 && std::memcmp(header, PNG_SIGNATURE, 8) == 0) {
+        if (got < 24) return false;
+        return sizeAcceptable(readBE32(header + 16), readBE32(header + 20));
+    }
+    return false;
+}
+
+bool tgaHeaderAcceptable(SDL_RWops* stream) {
+    unsigned char header[18];
+    if (!readExactly(stream, header, sizeof(header))) {
+        return true; // too short to be an image: the decoder rejects it
+    }
+    return sizeAcceptable(readLE16(header + 12), readLE16(header + 14));
+}
+
+} // namespace
+
+Image::Image(const std::string& fileName, bool colorKey, int keyRed, int keyGreen, int keyBlue)
+    : format(ImageFormat::UNKNOWN),
+      width(0),
+      height(0),
+      bitsPerPixel(0),
+      loaded(false),
+      colorKey(colorKey),
+      keyRed(keyRed),
+      keyGreen(keyGreen),
+      keyBlue(keyBlue) {
+    const std::string extension = getExtension(fileName);
+    if (extension == "not_found") {
+        printf("[%s]: Error: Can not load file without extension. What file type? <%s>\n", SOURCE,
+               fileName.c_str());
+        return;
+    }
+    this->fileName = fileName;
+
+    bool ok;
+    if (extension == "tga" || extension == "TGA") {
+        ok = loadTGA();
+    } else if (extension == "bmp" || extension == "BMP") {
+        ok = loadGeneral(true);
+    } else if (extension == "jpg" || extension == "JPG" || extension == "jpeg" ||
+               extension == "JPEG") {
+        ok = loadGeneral(false);
+    } else {
+        return;
+    }
+    if (!ok) {
+        printf("[%s]: Error: Could not load image <%s>.\n", SOURCE, fileName.c_str());
+    }
+    loaded = ok;
+}
+
+Image::~Image() = default;
+
+std::string Image::getExtension(const std::string& fileName) {
+    const std::string::size_type dot = fileName.rfind('.');
+    if (dot == std::string::npos) {
+        return "not_found";
+    }
+    return fileName.substr(dot + 1);
+}
+
+bool Image::loadTGA() {
+    return decode(true, true);
+}
+
+bool Image::loadGeneral(bool swap) {
+    return decode(false, swap);
+}
+
+bool Image::decode(bool tga, bool swap) {
+    SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
+    if (stream == nullptr) {
+        printf("[%s]: Error: Could not open file.\n", SOURCE);
+        return false;
+    }
+
+    SDL_Surface* surface = nullptr;
+    const bool acceptable = tga ? tgaHeaderAcceptable(stream) : generalHeaderAcceptable(stream);
+    if (acceptable && SDL_RWseek(stream, 0, RW_SEEK_SET) == 0) {
+        surface = tga ? IMG_LoadTGA_RW(stream) : IMG_Load_RW(stream, 0);
+    }
+    if (surface == nullptr) {
+        printf("[%s]: Error: Could not load image.\n", SOURCE);
+        SDL_RWclose(stream);
+        return false;
+    }
+    if (surface->format == nullptr) {
+        printf("[%s]: Error: Could not get pixel format.\n", SOURCE);
+        SDL_FreeSurface(surface);
+        SDL_RWclose(stream);
+        return false;
+    }
+
+    const int depth = surface->format->BitsPerPixel;
+    if (depth == 24) {
+        format = ImageFormat::RGB;
+    } else if (depth == 32) {
+        format = ImageFormat::RGBA;
+    } else {
+        printf("[%s]: Warning: Unknown pixeltype!\n", SOURCE);
+        format = ImageFormat::UNKNOWN;
+    }
+    width = surface->w;
+    height = surface->h;
+    bitsPerPixel = depth;
+
+    const bool copied = copySurface(surface);
+    SDL_FreeSurface(surface);
+    // Closing (rather than only freeing) the stream also closes its file.
+    SDL_RWclose(stream);
+    if (!copied) {
+        width = 0;
+        height = 0;
+        bitsPerPixel = 0;
+        format = ImageFormat::UNKNOWN;
+        return false;
+    }
+
+    if (swap) {
+        swapRedBlue();
+    }
+    if (colorKey) {
+        addColorKeyAlpha(keyRed, keyGreen, keyBlue);
+    }
+    return true;
+}
+
+bool Image::copySurface(SDL_Surface* surface) {
+    const std::size_t rowLength = static_cast<std::size_t>(width) * getBytesPerPixel();
+    // The decoder's rows may be padded (24-bit rows to 4 bytes); a row length
+    // shorter than the pixels it must hold means a surface we cannot read.
+    if (width < 0 || height < 0 || static_cast<std::size_t>(surface->pitch) < rowLength ||
+        (height > 0 && rowLength > 0 && surface->pixels == nullptr)) {
+        printf("[%s]: Error: Could not load image.\n", SOURCE);
+        return false;
+    }
+    const std::size_t size = rowLength * static_cast<std::size_t>(height);
+    data.reset(new (std::nothrow) unsigned char[size > 0 ? size : 1]);
+    if (!data) {
+        printf("[%s]: Error: Could not allocate space for image.\n", SOURCE);
+        return false;
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) {
+        data.reset();
+        printf("[%s]: Error: Could not load image.\n", SOURCE);
+        return false;
+    }
+    const unsigned char* source = static_cast<const unsigned char*>(surface->pixels);
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(data.get() + static_cast<std::size_t>(y) * rowLength,
+                    source + static_cast<std::size_t>(y) * surface->pitch, rowLength);
+    }
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
+    }
+    return true;
+}
+
+void Image::swapRedBlue() {
+    int step;
+    if (bitsPerPixel == 24) {
+        step = 3;
+    } else if (bitsPerPixel == 32) {
+        step = 4;
+    } else {
+        return;
+    }
+    const std::size_t n = static_cast<std::size_t>(step) * width * height;
+    unsigned char* pixels = data.get();
+    for (std::size_t i = 0; i < n; i += step) {
+        const unsigned char red = pixels[i + 2];
+        pixels[i + 2] = pixels[i];
+        pixels[i] = red;
+    }
+}
+
+void Image::addColorKeyAlpha(int red, int green, int blue) {
+    if (format != ImageFormat::RGB) {
+        return; // an image with alpha keeps its own; other depths are left alone
+    }
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    std::unique_ptr<unsigned char[]> keyed(new (std::nothrow) unsigned char[count > 0 ? count * 4 : 1]);
+    if (!keyed) {
+        printf("[%s]: Error: Could not allocate space for image.\n", SOURCE);
+        return;
+    }
+    const unsigned char* source = data.get();
+    unsigned char* target = keyed.get();
+    for (std::size_t i = 0; i < count; ++i, source += 3, target += 4) {
+        target[0] = source[0];
+        target[1] = source[1];
+        target[2] = source[2];
+        const bool key = source[0] == red && source[1] == green && source[2] == blue;
+        target[3] = key ? 0 : 255;
+    }
+    data = std::move(keyed);
+    format = ImageFormat::RGBA;
+    bitsPerPixel = 32;
+}
+
+} // namespace zel

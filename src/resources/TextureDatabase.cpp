@@ -1,0 +1,126 @@
+#include "resources/TextureDatabase.h"
+
+#include "resources/TextureFactory.h"
+
+#include <cstdio>
+
+namespace zel {
+
+namespace {
+
+const char* const SOURCE = "TextureDatabase";
+
+// The program's registry while it exists. A plain pointer has no destructor,
+// so it stays readable while other singletons are destroyed at exit.
+TextureDatabase* liveInstance = nullptr;
+
+} // namespace
+
+const char* const TextureDatabase::TEXTURE_DIRECTORY = "../data/textures/";
+const char* const TextureDatabase::CATALOGUE_PATH = "../textures.xml";
+
+TextureDatabase& TextureDatabase::getInstance() {
+    static TextureDatabase instance(TEXTURE_DIRECTORY, CATALOGUE_PATH);
+    liveInstance = &instance;
+    return instance;
+}
+
+void TextureDatabase::releaseInstance() {
+    if (liveInstance != nullptr) {
+        liveInstance->release();
+    }
+}
+
+TextureDatabase::TextureDatabase(const std::string& textureDirectory, const std::string& cataloguePath)
+    : textureDirectory(textureDirectory),
+      catalogue(std::make_unique<TextureResourceFile>(cataloguePath)) {
+    defaultTexture = TextureFactory::createTexture(textureDirectory + "default.jpg", "default");
+    if (!defaultTexture) {
+        printf("WARNING: [%s] Could not load default texture!\n", SOURCE);
+    }
+}
+
+TextureDatabase::~TextureDatabase() {
+    if (liveInstance == this) {
+        liveInstance = nullptr;
+    }
+    release();
+}
+
+Texture* TextureDatabase::findTexture(const std::string& name) {
+    for (const std::unique_ptr<Texture>& texture : textures) {
+        if (texture->getName() == name) {
+            return texture.get();
+        }
+    }
+    return nullptr;
+}
+
+Texture* TextureDatabase::add(std::unique_ptr<Texture> texture) {
+    if (!texture) {
+        return defaultTexture.get();
+    }
+    textures.push_back(std::move(texture));
+    return textures.back().get();
+}
+
+Texture* TextureDatabase::getTexture(const std::string& fileName) {
+    if (Texture* found = findTexture(fileName)) {
+        return found;
+    }
+    const std::string path = textureDirectory + fileName;
+    if (catalogue && catalogue->hasEntry(fileName)) {
+        const TextureEntry entry = catalogue->getEntry(fileName);
+        return add(TextureFactory::createTexture(path, fileName, entry.alpha, entry.red, entry.green,
+                                                 entry.blue, entry.minFilter, entry.magFilter,
+                                                 entry.wrapS, entry.wrapT, entry.mipmaps));
+    }
+    return add(TextureFactory::createTexture(path, fileName));
+}
+
+Texture* TextureDatabase::getAlphaTexture(const std::string& fileName, const std::string& name) {
+    if (Texture* found = findTexture(name)) {
+        return found;
+    }
+    const std::string path = textureDirectory + fileName;
+    if (catalogue && catalogue->hasEntry(fileName)) {
+        const TextureEntry entry = catalogue->getEntry(fileName);
+        return add(TextureFactory::createTexture(path, name, true, entry.red, entry.green, entry.blue,
+                                                 entry.minFilter, entry.magFilter, entry.wrapS,
+                                                 entry.wrapT, false));
+    }
+    return add(TextureFactory::createTexture(path, name, true, 0, 0, 0, GL_LINEAR, GL_LINEAR, GL_REPEAT,
+                                             GL_REPEAT, false));
+}
+
+Texture* TextureDatabase::getClampedTexture(const std::string& name, const std::string& fileName) {
+    if (Texture* found = findTexture(name)) {
+        return found;
+    }
+    return add(TextureFactory::createTexture(textureDirectory + fileName, name, false, 0, 0, 0, GL_NEAREST,
+                                             GL_NEAREST, GL_CLAMP, GL_CLAMP, false));
+}
+
+Texture* TextureDatabase::getDefaultTexture() {
+    return defaultTexture.get();
+}
+
+void TextureDatabase::release() {
+    // Textures go in creation order, then the default texture, then the catalogue.
+    for (std::unique_ptr<Texture>& texture : textures) {
+        texture.reset();
+    }
+    textures.clear();
+    defaultTexture.reset();
+    catalogue.reset();
+}
+
+int TextureDatabase::getTextureCount() const {
+    return static_cast<int>(textures.size());
+}
+
+const TextureResourceFile* TextureDatabase::getCatalogue() const {
+    return catalogue.get();
+}
+
+} // namespace zel
