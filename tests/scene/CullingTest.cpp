@@ -1,0 +1,246 @@
+// The culling walk in a real GL context: the world's frustum extracted from the
+// engine's projection and the camera's view, hardware occlusion queries against
+// a depth buffer filled by earlier draws, and the statistics of each walk.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FrameDriver.h"
+#include "math/Frustum.h"
+#include "scene/CullingStats.h"
+#include "scene/Octree.h"
+#include "scene/Quadtree.h"
+#include "scene/World.h"
+#include "support/GLContext.h"
+#include "TreeTestSupport.h"
+
+using zel::BoundingBox;
+using zel::CullingStats;
+using namespace scenetest;
+
+namespace {
+
+class CullingTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        if (HasFatalFailure()) return;
+        driver_ = std::make_unique<zel::FrameDriver>();
+        driver_->initGL();
+        world_ = &driver_->createWorld();
+        glViewport(0, 0, 800, 600);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    void TearDown() override {
+        world_ = nullptr;
+        driver_.reset();
+        GLTest::TearDown();
+    }
+
+    // The frame's projection and the camera's view from eye at the given yaw
+    // (0 looks along +z), then the world's frustum from those matrices.
+    void look(const zel::Vector3& eye, float yaw) {
+        zel::Camera& camera = *world_->getCamera();
+        camera.setPosition(eye);
+        camera.setYaw(yaw);
+        camera.setPitch(0.0f);
+        zel::CoreEngine::instance().setupProjection();
+        camera.look();
+        world_->getFrustum()->extract();
+    }
+
+    static CullingStats expected(int visited, int frustumCulled, int occlusionCulled, int tested, int drawn) {
+        CullingStats s;
+        s.nodesVisited = visited;
+        s.nodesFrustumCulled = frustumCulled;
+        s.nodesOcclusionCulled = occlusionCulled;
+        s.meshesTested = tested;
+        s.meshesDrawn = drawn;
+        s.trianglesDrawn = 3 * drawn; // every box mesh has three triangles
+        return s;
+    }
+
+    std::unique_ptr<zel::FrameDriver> driver_;
+    zel::World* world_ = nullptr;
+};
+
+void expectStats(const CullingStats& actual, const CullingStats& wanted) {
+    EXPECT_EQ(actual.nodesVisited, wanted.nodesVisited);
+    EXPECT_EQ(actual.nodesFrustumCulled, wanted.nodesFrustumCulled);
+    EXPECT_EQ(actual.nodesOcclusionCulled, wanted.nodesOcclusionCulled);
+    EXPECT_EQ(actual.meshesTested, wanted.meshesTested);
+    EXPECT_EQ(actual.meshesDrawn, wanted.meshesDrawn);
+    EXPECT_EQ(actual.trianglesDrawn, wanted.trianglesDrawn);
+}
+
+// A model in front of the origin (z 40..60), root box (-100,0,40)-(100,10,60):
+// two corner meshes far to the sides (octants 0 and 6), one mesh in each of
+// octants 1 and 7 near the view axis, and one across the centre (root).
+std::unique_ptr<zel::Octree> makeSceneTree(bool occlusion) {
+    auto tree = std::make_unique<zel::Octree>(makeModel({{-100, 0, 40, -99, 1, 41},
+                                                         {99, 9, 59, 100, 10, 60},
+                                                         {2, 1, 45, 4, 3, 47},
+                                                         {-4, 6, 52, -2, 8, 54},
+                                                         {-1, 4, 49, 1, 6, 51}}),
+                                              10, occlusion);
+    tree->init();
+    return tree;
+}
+
+bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+
+// A grey quad across the whole view at z = depth, written into colour and depth.
+void drawWall(float depth) {
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    glBegin(GL_QUADS);
+    glVertex3f(-500, -500, depth);
+    glVertex3f(500, -500, depth);
+    glVertex3f(500, 500, depth);
+    glVertex3f(-500, 500, depth);
+    glEnd();
+    glColor3f(1, 1, 1);
+}
+
+float depthAt(int x, int y) {
+    float depth = -1.0f;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+} // namespace
+
+TEST_F(CullingTest, LookingAwayTestsOnlyTheRootAndDrawsNothing) {
+    auto tree = makeSceneTree(false);
+    ASSERT_NE(tree->getRoot(), nullptr);
+    ASSERT_EQ(tree->getRoot()->getChildCount(), 4u);
+
+    look({0, 5, 0}, 180.0f);
+    tree->render();
+    expectStats(tree->getStats(), expected(1, 1, 0, 0, 0));
+    EXPECT_TRUE(isBlack(zeltest::readPixel(400, 300)));
+}
+
+TEST_F(CullingTest, LookingTowardDrawsTheMeshesInView) {
+    auto tree = makeSceneTree(false);
+    look({0, 5, 0}, 0.0f);
+    tree->render();
+    // All five nodes pass; of the five meshes the two far corner ones fail.
+    expectStats(tree->getStats(), expected(5, 0, 0, 5, 3));
+    // The centre mesh is drawn untextured white over the black clear colour.
+    const zeltest::Pixel centre = zeltest::readPixel(400, 300);
+    EXPECT_EQ(centre.r, 255);
+    EXPECT_EQ(centre.g, 255);
+}
+
+TEST_F(CullingTest, NodesOutsideTheFrustumAreSkippedWithTheirMeshes) {
+    auto tree = makeSceneTree(false);
+    // From x = 60 the octants of the low x half lie wholly left of the view.
+    look({60, 5, 0}, 0.0f);
+    tree->render();
+    // Root and octants 1 and 6 are tested; 0 and 7 are culled. The root mesh,
+    // octant 1's mesh and the far corner are tested and all lie outside.
+    expectStats(tree->getStats(), expected(5, 2, 0, 3, 0));
+}
+
+TEST_F(CullingTest, StatisticsAreResetPerRenderAndAddedToTheTotal) {
+    auto tree = makeSceneTree(false);
+    look({0, 5, 0}, 0.0f);
+    CullingStats::total().reset();
+    tree->render();
+    const CullingStats once = tree->getStats();
+    tree->render();
+    expectStats(tree->getStats(), once);
+    CullingStats twice = once;
+    twice += once;
+    EXPECT_EQ(CullingStats::total(), twice);
+    CullingStats::total().reset();
+    EXPECT_EQ(CullingStats::total(), CullingStats());
+}
+
+TEST_F(CullingTest, QueryCountsSamplesWithoutTouchingTheBuffers) {
+    look({0, 0, 0}, 0.0f);
+    drawWall(20.0f);
+    const float wallDepth = depthAt(400, 300);
+    const zeltest::Pixel wallColour = zeltest::readPixel(400, 300);
+
+    EXPECT_EQ(zel::queryBoxVisibility({-2, -2, 30, 2, 2, 34}), 0);
+    EXPECT_GT(zel::queryBoxVisibility({-2, -2, 10, 2, 2, 12}), 0);
+
+    // The visible box left colour, depth and the write masks as they were.
+    const zeltest::Pixel after = zeltest::readPixel(400, 300);
+    EXPECT_EQ(after.r, wallColour.r);
+    EXPECT_EQ(after.g, wallColour.g);
+    EXPECT_FLOAT_EQ(depthAt(400, 300), wallDepth);
+    GLboolean colourMask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
+    GLboolean depthMask = GL_FALSE;
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    for (GLboolean channel : colourMask) EXPECT_EQ(channel, GL_TRUE);
+    EXPECT_EQ(depthMask, GL_TRUE);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(CullingTest, OcclusionSkipsAHiddenNodeWithItsChildren) {
+    // Root box (-3,-3,30)-(3,3,40): two leaves and one straddling mesh.
+    const std::vector<BoundingBox> boxes = {{-3, -3, 30, -1, -1, 32}, {1, 1, 38, 3, 3, 40}, {-1, -1, 34, 1, 1, 36}};
+    zel::Octree occluding(makeModel(boxes), 10, true);
+    zel::Octree plain(makeModel(boxes), 10, false);
+    occluding.init();
+    plain.init();
+    ASSERT_EQ(occluding.getRoot()->getChildCount(), 2u);
+
+    look({0, 0, 0}, 0.0f);
+    drawWall(20.0f);
+    occluding.render();
+    expectStats(occluding.getStats(), expected(1, 0, 1, 0, 0));
+
+    // Without occlusion culling the hidden meshes are drawn (and fail the depth test).
+    plain.render();
+    expectStats(plain.getStats(), expected(3, 0, 0, 3, 3));
+    EXPECT_NEAR(zeltest::readPixel(400, 300).r, 128, 1);
+
+    // Nothing in front: every node's query sees samples and every mesh is drawn.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    occluding.render();
+    expectStats(occluding.getStats(), expected(3, 0, 0, 3, 3));
+}
+
+TEST_F(CullingTest, QuadtreeCullsLikeTheOctree) {
+    // Four chunks on the ground in front of the eye and to its sides.
+    zel::Quadtree tree(makeModel({{-40, 0, 10, 0, 1, 50}, {0, 0, 10, 40, 1, 50}, {0, 0, 50, 40, 1, 90},
+                                  {-40, 0, 50, 0, 1, 90}}),
+                       10, false);
+    tree.init();
+    ASSERT_EQ(tree.getRoot()->getChildCount(), 4u);
+    // Looking along +x from inside quadrant 1: quadrants 0 and 3 (x < 0) lie
+    // behind the eye and quadrant 2 wholly beyond the side plane toward +z.
+    look({20, 5, 30}, 90.0f);
+    tree.render();
+    expectStats(tree.getStats(), expected(5, 3, 0, 1, 1));
+    // Turned to -x, only quadrant 2 (behind and to the side) is culled.
+    look({20, 5, 30}, 270.0f);
+    tree.render();
+    expectStats(tree.getStats(), expected(5, 1, 0, 3, 3));
+}
+
+TEST_F(CullingTest, WorldFrameDrawsTheTreeThroughItsFrustum) {
+    auto tree = makeSceneTree(false);
+    zel::Octree* octree = tree.get();
+    world_->addBloomChild(std::move(tree));
+    world_->getCamera()->setPosition({0, 5, 0});
+    world_->getCamera()->setYaw(0.0f);
+    driver_->start();
+    CullingStats::total().reset();
+    driver_->frame(1);
+    // The bloom list is drawn twice per frame; the last walk is the main pass.
+    expectStats(octree->getStats(), expected(5, 0, 0, 5, 3));
+    EXPECT_EQ(CullingStats::total().meshesDrawn, 6u);
+
+    world_->getCamera()->setYaw(180.0f);
+    driver_->frame(1);
+    expectStats(octree->getStats(), expected(1, 1, 0, 0, 0));
+}

@@ -1,0 +1,202 @@
+// Building the octree: octant boxes, where meshes go, the leaf rule and the
+// depth bound. All of it runs without a GL context (immediate-mode meshes).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "scene/Octree.h"
+#include "TreeTestSupport.h"
+
+using zel::BoundingBox;
+using zel::Mesh;
+using zel::OctreeNode;
+using namespace scenetest;
+
+namespace {
+
+const BoundingBox CUBE(0, 0, 0, 8, 8, 8);
+
+// A node over CUBE built from the meshes' pointers with maxMeshesPerNode 10.
+std::unique_ptr<OctreeNode> buildNode(const std::vector<std::unique_ptr<Mesh>>& meshes, unsigned maxMeshes = 10) {
+    auto node = std::make_unique<OctreeNode>(CUBE, maxMeshes, false);
+    node->build(pointers(meshes));
+    return node;
+}
+
+} // namespace
+
+TEST(OctreeBuild, OctantBoxesFollowTheFixedOrder) {
+    const BoundingBox expected[8] = {
+        {0, 0, 0, 4, 4, 4}, {4, 0, 0, 8, 4, 4}, {4, 4, 0, 8, 8, 4}, {0, 4, 0, 4, 8, 4},
+        {0, 0, 4, 4, 4, 8}, {4, 0, 4, 8, 4, 8}, {4, 4, 4, 8, 8, 8}, {0, 4, 4, 4, 8, 8},
+    };
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        expectBox(OctreeNode::octantBox(CUBE, i), expected[i]);
+    }
+    // An off-origin, non-cubic box splits at its own centre.
+    expectBox(OctreeNode::octantBox(BoundingBox(-2, 10, 1, 6, 14, 2), 6), BoundingBox(2, 12, 1.5f, 6, 14, 2));
+}
+
+TEST(OctreeBuild, FindOctantTakesTheFirstContainingOctant) {
+    // Touching the centre plane x = 4 from below stays in the low octant.
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(1, 1, 1, 4, 3, 3)), 0);
+    // Zero extent on a splitting plane fits two octants: the lower index wins.
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(4, 1, 1, 4, 2, 2)), 0);
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(5, 4, 5, 6, 4, 6)), 5);
+    // A point on the centre lies in all eight octants.
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(4, 4, 4, 4, 4, 4)), 0);
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(5, 5, 5, 7, 7, 7)), 6);
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(1, 5, 5, 2, 7, 7)), 7);
+    // Crossing a centre plane or poking out of the node fits nowhere.
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(3, 1, 1, 5, 2, 2)), -1);
+    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(-1, 1, 1, 2, 2, 2)), -1);
+}
+
+TEST(OctreeBuild, TwoMeshesInOctantZeroAndOneAcrossTheCentre) {
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    meshes.push_back(makeBoxMesh({1, 1, 1, 2, 2, 2}));
+    meshes.push_back(makeBoxMesh({3, 3, 3, 4, 4, 4}));
+    meshes.push_back(makeBoxMesh({3, 3, 3, 5, 5, 5}));
+    const auto owner = buildNode(meshes);
+    const OctreeNode& root = *owner;
+
+    ASSERT_EQ(root.getMeshes().size(), 1u);
+    EXPECT_EQ(root.getMeshes()[0], meshes[2].get());
+    ASSERT_NE(root.getChild(0), nullptr);
+    for (int i = 1; i < 8; ++i) EXPECT_EQ(root.getChild(i), nullptr) << i;
+    const OctreeNode& child = *root.getChild(0);
+    EXPECT_EQ(child.getChildCount(), 0u);
+    EXPECT_EQ(child.getMeshes(), (std::vector<Mesh*>{meshes[0].get(), meshes[1].get()}));
+    expectBox(child.getBox(), {0, 0, 0, 4, 4, 4});
+    EXPECT_EQ(child.getDepth(), 1);
+}
+
+TEST(OctreeBuild, LeafRuleNineStayTenSplit) {
+    // Meshes spread over the eight sub-octants of octant 0, one per sub-octant
+    // and then around again, so a split of octant 0 is visible as children.
+    auto meshesInOctantZero = [](int count) {
+        std::vector<std::unique_ptr<Mesh>> meshes;
+        for (int i = 0; i < count; ++i) {
+            const BoundingBox sub = OctreeNode::octantBox({0, 0, 0, 4, 4, 4}, i % 8);
+            meshes.push_back(makeBoxMesh({sub.minX + 0.25f, sub.minY + 0.25f, sub.minZ + 0.25f,
+                                          sub.maxX - 0.25f, sub.maxY - 0.25f, sub.maxZ - 0.25f}));
+        }
+        return meshes;
+    };
+    {
+        SCOPED_TRACE("nine meshes");
+        const auto meshes = meshesInOctantZero(9);
+        const auto owner = buildNode(meshes);
+    const OctreeNode& root = *owner;
+        EXPECT_TRUE(root.getMeshes().empty());
+        ASSERT_NE(root.getChild(0), nullptr);
+        EXPECT_EQ(root.getChildCount(), 1u);
+        EXPECT_EQ(root.getChild(0)->getMeshes(), pointers(meshes));
+        EXPECT_EQ(root.getChild(0)->getChildCount(), 0u);
+    }
+    {
+        SCOPED_TRACE("ten meshes");
+        const auto meshes = meshesInOctantZero(10);
+        const auto owner = buildNode(meshes);
+    const OctreeNode& root = *owner;
+        ASSERT_NE(root.getChild(0), nullptr);
+        const OctreeNode& child = *root.getChild(0);
+        EXPECT_TRUE(child.getMeshes().empty());
+        EXPECT_EQ(child.getChildCount(), 8u);
+        // Sub-octants 0 and 1 got two meshes each, the others one: all leaves.
+        ASSERT_NE(child.getChild(1), nullptr);
+        EXPECT_EQ(child.getChild(1)->getMeshes(), (std::vector<Mesh*>{meshes[1].get(), meshes[9].get()}));
+        EXPECT_EQ(child.getChild(7)->getMeshes(), (std::vector<Mesh*>{meshes[7].get()}));
+        EXPECT_EQ(root.countMeshesInSubtree(), 10u);
+    }
+    // The rule itself: fewer than maxMeshesPerNode keeps a leaf.
+    EXPECT_TRUE(OctreeNode::staysLeaf(9, 10));
+    EXPECT_FALSE(OctreeNode::staysLeaf(10, 10));
+    EXPECT_FALSE(OctreeNode::staysLeaf(0, 0));
+}
+
+TEST(OctreeBuild, RootIsSplitOnceEvenForOneMesh) {
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    meshes.push_back(makeBoxMesh({5, 5, 5, 6, 6, 6}));
+    const auto owner = buildNode(meshes);
+    const OctreeNode& root = *owner;
+    EXPECT_TRUE(root.getMeshes().empty());
+    ASSERT_NE(root.getChild(6), nullptr);
+    EXPECT_EQ(root.getChildCount(), 1u);
+    EXPECT_EQ(root.getChild(6)->getMeshes().size(), 1u);
+}
+
+TEST(OctreeBuild, AllStraddlingMeshesStayInAChildlessRoot) {
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    meshes.push_back(makeBoxMesh({3, 3, 3, 5, 5, 5}));
+    meshes.push_back(makeBoxMesh({0, 0, 0, 8, 8, 8}));
+    meshes.push_back(makeBoxMesh({1, 1, 1, 7, 2, 2}));
+    meshes.push_back(makeBoxMesh({0, 6, 0, 1, 7, 8}));
+    const auto owner = buildNode(meshes, 1);
+    const OctreeNode& root = *owner;
+    EXPECT_EQ(root.getChildCount(), 0u);
+    EXPECT_EQ(root.getMeshes(), pointers(meshes));
+}
+
+TEST(OctreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
+    // Identical point-sized meshes keep fitting into ever smaller octants; the
+    // depth bound stops the subdivision. Also a maxMeshesPerNode of 0 and 1,
+    // which split every non-empty child again.
+    for (unsigned maxMeshes : {0u, 1u, 10u}) {
+        SCOPED_TRACE(maxMeshes);
+        std::vector<std::unique_ptr<Mesh>> meshes;
+        for (int i = 0; i < 200; ++i) meshes.push_back(makeBoxMesh({1, 1, 1, 1, 1, 1}));
+        for (int i = 0; i < 50; ++i) meshes.push_back(makeBoxMesh({7, 2, 3, 7, 2, 3}));
+        for (int i = 0; i < 50; ++i) meshes.push_back(makeBoxMesh({0, 0, 0, 8, 8, 8}));
+        const auto owner = buildNode(meshes, maxMeshes);
+    const OctreeNode& root = *owner;
+
+        std::vector<const Mesh*> held;
+        int maxDepth = 0;
+        collectMeshes(root, held, maxDepth);
+        EXPECT_LE(maxDepth, OctreeNode::MAX_DEPTH);
+        EXPECT_EQ(held.size(), meshes.size());
+        const std::set<const Mesh*> unique(held.begin(), held.end());
+        EXPECT_EQ(unique.size(), meshes.size());
+        for (const auto& m : meshes) EXPECT_EQ(unique.count(m.get()), 1u);
+    }
+}
+
+TEST(OctreeBuild, MeshWithoutBoxStaysInTheNode) {
+    zel::Mesh uninitialised;
+    OctreeNode root(CUBE, 10, false);
+    root.build({&uninitialised});
+    EXPECT_EQ(root.getMeshes(), (std::vector<Mesh*>{&uninitialised}));
+    EXPECT_EQ(root.getChildCount(), 0u);
+}
+
+TEST(OctreeTree, InitBuildsOverTheModelBox) {
+    // Model box (0,0,0)-(8,8,8) through the big mesh, which stays in the root.
+    zel::Octree tree(makeModel({{0, 0, 0, 8, 8, 8}, {1, 1, 1, 2, 2, 2}, {6, 6, 6, 7, 7, 7}}), 10, false);
+    EXPECT_EQ(tree.getRoot(), nullptr);
+    ASSERT_TRUE(tree.init());
+    ASSERT_NE(tree.getRoot(), nullptr);
+    ASSERT_NE(tree.getModelBoundingBox(), nullptr);
+    expectBox(*tree.getModelBoundingBox(), CUBE);
+    expectBox(tree.getRoot()->getBox(), CUBE);
+    const auto& meshes = tree.getModel()->getMeshes();
+    EXPECT_EQ(tree.getRoot()->getMeshes(), (std::vector<Mesh*>{meshes[0].get()}));
+    EXPECT_EQ(tree.getRoot()->getChild(0)->getMeshes(), (std::vector<Mesh*>{meshes[1].get()}));
+    EXPECT_EQ(tree.getRoot()->getChild(6)->getMeshes(), (std::vector<Mesh*>{meshes[2].get()}));
+}
+
+TEST(OctreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) {
+    zel::Octree noModel(nullptr, 10, false);
+    EXPECT_FALSE(noModel.init());
+    EXPECT_EQ(noModel.getRoot(), nullptr);
+
+    zel::Octree empty(std::make_unique<zel::MeshModel>(), 10, false);
+    EXPECT_TRUE(empty.init());
+    EXPECT_EQ(empty.getRoot(), nullptr);
+    EXPECT_EQ(empty.getModelBoundingBox(), nullptr);
+    empty.renderWith(nullptr);
+    EXPECT_EQ(empty.getStats(), zel::CullingStats());
+}

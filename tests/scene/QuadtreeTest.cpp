@@ -1,0 +1,117 @@
+// Building the quadtree: quadrant boxes keep the full height, meshes go to the
+// first containing quadrant, terrain-like inputs give the expected shapes.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "scene/Quadtree.h"
+#include "TreeTestSupport.h"
+
+using zel::BoundingBox;
+using zel::Mesh;
+using zel::QuadtreeNode;
+using namespace scenetest;
+
+namespace {
+const BoundingBox SLAB(0, 0, 0, 8, 2, 8);
+}
+
+TEST(QuadtreeBuild, QuadrantBoxesKeepTheFullHeight) {
+    const BoundingBox expected[4] = {
+        {0, 0, 0, 4, 2, 4}, {4, 0, 0, 8, 2, 4}, {4, 0, 4, 8, 2, 8}, {0, 0, 4, 4, 2, 8}};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        expectBox(QuadtreeNode::quadrantBox(SLAB, i), expected[i]);
+    }
+}
+
+TEST(QuadtreeBuild, FindQuadrantIgnoresHeightAndPrefersLowerIndex) {
+    // Anything within the slab's height fits; poking out above does not.
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(5, 0, 5, 6, 2, 6)), 2);
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(5, 0, 5, 6, 3, 6)), -1);
+    // Zero extent on x = 4 fits quadrants 0 and 1 (low z) or 2 and 3 (high z).
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(4, 0, 1, 4, 1, 2)), 0);
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(4, 0, 5, 4, 1, 6)), 2);
+    // Zero extent on z = 4 in the high x half: quadrants 1 and 2.
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(5, 0, 4, 6, 1, 4)), 1);
+    EXPECT_EQ(QuadtreeNode::findQuadrant(SLAB, BoundingBox(3, 0, 3, 5, 1, 3.5f)), -1);
+}
+
+TEST(QuadtreeTree, SingleTerrainMeshStaysInAChildlessRoot) {
+    zel::Quadtree tree(makeModel({{-400, -20, -400, 392, 5.5f, 392}}), 10, false);
+    ASSERT_TRUE(tree.init());
+    ASSERT_NE(tree.getRoot(), nullptr);
+    EXPECT_EQ(tree.getRoot()->getChildCount(), 0u);
+    EXPECT_EQ(tree.getRoot()->getMeshes().size(), 1u);
+}
+
+TEST(QuadtreeTree, FourChunksGiveFourLeaves) {
+    // One chunk per quadrant of the model box, each with its own height range.
+    zel::Quadtree tree(makeModel({{0, 0, 4, 4, 1, 8}, {4, 0, 0, 8, 2, 4}, {0, -1, 0, 4, 0.5f, 4}, {4, 0, 4, 8, 1, 8}}),
+                       10, false);
+    ASSERT_TRUE(tree.init());
+    const QuadtreeNode& root = *tree.getRoot();
+    expectBox(root.getBox(), {0, -1, 0, 8, 2, 8});
+    EXPECT_TRUE(root.getMeshes().empty());
+    const auto& meshes = tree.getModel()->getMeshes();
+    const int expectedMesh[4] = {2, 1, 3, 0};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const QuadtreeNode* child = root.getChild(i);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->getChildCount(), 0u);
+        EXPECT_EQ(child->getMeshes(), (std::vector<Mesh*>{meshes[expectedMesh[i]].get()}));
+        expectBox(child->getBox(), QuadtreeNode::quadrantBox(root.getBox(), i));
+    }
+}
+
+TEST(QuadtreeBuild, TenMeshesInAQuadrantSplitAgain) {
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    for (int i = 0; i < 10; ++i) {
+        // Spread over the four sub-quadrants of quadrant 0, each 1 x 1.
+        const BoundingBox sub = QuadtreeNode::quadrantBox({0, 0, 0, 4, 2, 4}, i % 4);
+        meshes.push_back(makeBoxMesh({sub.minX + 0.5f, 0, sub.minZ + 0.5f, sub.maxX - 0.5f, 1, sub.maxZ - 0.5f}));
+    }
+    QuadtreeNode nine(SLAB, 10, false);
+    std::vector<Mesh*> firstNine = pointers(meshes);
+    firstNine.resize(9);
+    nine.build(firstNine);
+    ASSERT_NE(nine.getChild(0), nullptr);
+    EXPECT_EQ(nine.getChild(0)->getMeshes().size(), 9u);
+    EXPECT_EQ(nine.getChild(0)->getChildCount(), 0u);
+
+    QuadtreeNode ten(SLAB, 10, false);
+    ten.build(pointers(meshes));
+    ASSERT_NE(ten.getChild(0), nullptr);
+    EXPECT_TRUE(ten.getChild(0)->getMeshes().empty());
+    EXPECT_EQ(ten.getChild(0)->getChildCount(), 4u);
+    EXPECT_EQ(ten.getChild(0)->getChild(1)->getMeshes(), (std::vector<Mesh*>{meshes[1].get(), meshes[5].get(),
+                                                                            meshes[9].get()}));
+}
+
+TEST(QuadtreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
+    std::vector<std::unique_ptr<Mesh>> meshes;
+    for (int i = 0; i < 300; ++i) meshes.push_back(makeBoxMesh({2, 1, 2, 2, 1, 2}));
+    for (unsigned maxMeshes : {0u, 1u, 10u}) {
+        SCOPED_TRACE(maxMeshes);
+        QuadtreeNode root(SLAB, maxMeshes, false);
+        root.build(pointers(meshes));
+        std::vector<const Mesh*> held;
+        int maxDepth = 0;
+        collectMeshes(root, held, maxDepth);
+        EXPECT_LE(maxDepth, QuadtreeNode::MAX_DEPTH);
+        EXPECT_EQ(held.size(), meshes.size());
+        EXPECT_EQ(std::set<const Mesh*>(held.begin(), held.end()).size(), meshes.size());
+    }
+}
+
+TEST(QuadtreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) {
+    zel::Quadtree noModel(nullptr, 10, false);
+    EXPECT_FALSE(noModel.init());
+    zel::Quadtree empty(std::make_unique<zel::MeshModel>(), 10, false);
+    EXPECT_TRUE(empty.init());
+    EXPECT_EQ(empty.getRoot(), nullptr);
+    empty.renderWith(nullptr);
+    EXPECT_EQ(empty.getStats(), zel::CullingStats());
+}
