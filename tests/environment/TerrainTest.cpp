@@ -1,0 +1,299 @@
+// The heightmap loader and the terrain: where the grid samples the image, the
+// triangles and texture coordinates of each cell, chunking into meshes, and the
+// fallbacks for 24-bit, missing and odd heightmaps. Heightmaps are written as
+// TGA files into a scratch folder; the terrain's meshes need the GL context for
+// the texture registry.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/CoreEngine.h"
+#include "environment/HeightmapLoader.h"
+#include "environment/Terrain.h"
+#include "geometry/SingleTexturedMesh.h"
+#include "resources/TextureDatabase.h"
+#include "support/GLContext.h"
+
+using zel::HeightmapLoader;
+using zel::Terrain;
+using zel::Vector3;
+
+namespace {
+
+const Vector3 ORIGIN(-400.0f, -20.0f, -400.0f);
+
+// Writes an uncompressed true-colour TGA (top row first) whose pixel (x, y) has
+// all three colour bytes set to grey(x, y); 32-bit files get alpha 255.
+std::string writeTga(const std::string& name, int width, int height, int bits,
+                     const std::function<int(int, int)>& grey) {
+    static const std::string dir = zeltest::scratchDir("terrain");
+    const std::string path = dir + "/" + name;
+    std::vector<std::uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    bytes.push_back(width & 0xff);
+    bytes.push_back(width >> 8);
+    bytes.push_back(height & 0xff);
+    bytes.push_back(height >> 8);
+    bytes.push_back(static_cast<std::uint8_t>(bits));
+    bytes.push_back(static_cast<std::uint8_t>(0x20 | (bits == 32 ? 8 : 0)));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const auto g = static_cast<std::uint8_t>(grey(x, y));
+            bytes.insert(bytes.end(), {g, g, g});
+            if (bits == 32) bytes.push_back(255);
+        }
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return path;
+}
+
+void expectVector(const Vector3& actual, const Vector3& expected) {
+    EXPECT_FLOAT_EQ(actual.x, expected.x);
+    EXPECT_FLOAT_EQ(actual.y, expected.y);
+    EXPECT_FLOAT_EQ(actual.z, expected.z);
+}
+
+// Builds a terrain with the demo's placement, discarding what it prints.
+std::unique_ptr<Terrain> makeTerrain(const std::string& heightmap, std::string* printed = nullptr,
+                                     const std::string& texture = "gras_4_dl.tga") {
+    std::unique_ptr<Terrain> terrain;
+    const std::string out = zeltest::captureStdout(
+        [&] { terrain = std::make_unique<Terrain>(heightmap, texture, ORIGIN, 0.1f, 800.0f, 800.0f); });
+    if (printed) *printed = out;
+    return terrain;
+}
+
+// Heights of all positions of all triangles, lowest and highest.
+std::pair<float, float> heightRange(const Terrain& terrain) {
+    float low = 1e9f, high = -1e9f;
+    for (const auto& mesh : terrain.getMeshes()) {
+        for (const auto& t : mesh->getTriangles()) {
+            for (const auto& p : t->positions) {
+                low = std::min(low, p.y);
+                high = std::max(high, p.y);
+            }
+        }
+    }
+    return {low, high};
+}
+
+class TerrainTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        if (HasFatalFailure()) return;
+        // The registry (and its default texture) that the meshes take their texture from.
+        zel::TextureDatabase::getInstance();
+    }
+};
+
+} // namespace
+
+TEST(HeightmapSampling, PixelPositions) {
+    // Column 99 of 100 samples trunc(0.99 * W), never W itself.
+    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 256), 253);
+    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 37), 36);
+    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1000), 990);
+    EXPECT_EQ(HeightmapLoader::samplePosition(50, 100, 256), 128);
+    EXPECT_EQ(HeightmapLoader::samplePosition(0, 100, 256), 0);
+    // Images smaller than the grid repeat pixels and stay inside the image.
+    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1), 0);
+    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 3), 2);
+    EXPECT_EQ(HeightmapLoader::samplePosition(100, 100, 3), 2);
+    EXPECT_EQ(HeightmapLoader::samplePosition(5, 100, 0), 0);
+}
+
+TEST(HeightmapSampling, GridFromRawPixels) {
+    // A 4 x 2 image at 3 bytes per pixel; only the first byte of a pixel counts.
+    const std::vector<std::uint8_t> pixels = {10, 99, 99, 20, 99, 99, 30, 99, 99, 40, 99, 99,
+                                              50, 99, 99, 60, 99, 99, 70, 99, 99, 80, 99, 99};
+    const auto grid = HeightmapLoader::sampleGrid(pixels.data(), 4, 2, 3, {1, 2, 3}, 0.5f, 4, 4, 8, 16);
+    ASSERT_EQ(grid.size(), 16u);
+    // Rows 0 and 1 sample image row 0, rows 2 and 3 image row 1.
+    expectVector(grid[0], {1, 2 + 5, 3});
+    expectVector(grid[3], {1 + 6, 2 + 20, 3});
+    expectVector(grid[1 * 4 + 2], {1 + 4, 2 + 15, 3 + 4});
+    expectVector(grid[2 * 4 + 0], {1, 2 + 25, 3 + 8});
+    expectVector(grid[3 * 4 + 3], {1 + 6, 2 + 40, 3 + 12});
+
+    // No pixels: flat at origin.y. No columns: no grid.
+    for (const auto& p : HeightmapLoader::sampleGrid(nullptr, 0, 0, 0, {1, 2, 3}, 0.5f, 3, 3, 3, 3)) {
+        EXPECT_FLOAT_EQ(p.y, 2.0f);
+    }
+    EXPECT_TRUE(HeightmapLoader::sampleGrid(pixels.data(), 4, 2, 3, {}, 1, 0, 4, 1, 1).empty());
+    EXPECT_TRUE(HeightmapLoader::sampleGrid(pixels.data(), 4, 2, 3, {}, 1, 100000, 100000, 1, 1).empty());
+}
+
+TEST_F(TerrainTest, LoaderReportsRgbaOnlyFor32BitImages) {
+    const std::string rgba = writeTga("rgba.tga", 4, 4, 32, [](int, int) { return 7; });
+    const std::string rgb = writeTga("rgb.tga", 4, 4, 24, [](int, int) { return 7; });
+    HeightmapLoader a, b, missing;
+    bool loaded = false;
+    EXPECT_EQ(zeltest::captureStdout([&] { loaded = a.load(rgba); }), "INFO: [Terrain] Heightmap type: RGBA\n");
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(zeltest::captureStdout([&] { loaded = b.load(rgb); }), "");
+    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(b.hasUsableImage());
+    zeltest::captureStdout([&] { loaded = missing.load("no/such/heightmap.tga"); });
+    EXPECT_FALSE(loaded);
+    EXPECT_FALSE(missing.hasUsableImage());
+    // An unloaded loader gives a flat grid.
+    const auto flat = missing.createVertexGrid(ORIGIN, 0.1f, 2, 2, 8, 8);
+    ASSERT_EQ(flat.size(), 4u);
+    expectVector(flat[3], {-396, -20, -396});
+}
+
+TEST_F(TerrainTest, GridCellsBecomeTwoUpwardTrianglesInOneMesh) {
+    // Grey rises along x and z so every cell is sloped.
+    const std::string path = writeTga("slope.tga", 64, 64, 32, [](int x, int y) { return x + 2 * y; });
+    const auto terrain = makeTerrain(path);
+    ASSERT_EQ(terrain->getMeshes().size(), 1u);
+    const auto& mesh = *terrain->getMeshes()[0];
+    ASSERT_EQ(mesh.getTriangles().size(), 19602u);
+
+    // Grid vertex (column i, row j) samples pixel (trunc(i * 0.64), trunc(j * 0.64)).
+    auto vertex = [](int i, int j) {
+        const int px = static_cast<int>(i / 100.0f * 64), pz = static_cast<int>(j / 100.0f * 64);
+        return Vector3(-400.0f + 8.0f * i, -20.0f + 0.1f * static_cast<float>(px + 2 * pz), -400.0f + 8.0f * j);
+    };
+    const zel::Triangle& first = *mesh.getTriangles()[0];
+    expectVector(first.positions[0], vertex(0, 0));
+    expectVector(first.positions[1], vertex(0, 1));
+    expectVector(first.positions[2], vertex(1, 0));
+    EXPECT_FLOAT_EQ(first.texCoords[0].u, 0.0f);
+    EXPECT_FLOAT_EQ(first.texCoords[0].v, 0.0f);
+    EXPECT_FLOAT_EQ(first.texCoords[1].u, 0.0f);
+    EXPECT_FLOAT_EQ(first.texCoords[1].v, 0.2f);
+    EXPECT_FLOAT_EQ(first.texCoords[2].u, 0.2f);
+    EXPECT_FLOAT_EQ(first.texCoords[2].v, 0.0f);
+    EXPECT_EQ(first.texture, nullptr);
+
+    const zel::Triangle& second = *mesh.getTriangles()[1];
+    expectVector(second.positions[0], vertex(1, 0));
+    expectVector(second.positions[1], vertex(0, 1));
+    expectVector(second.positions[2], vertex(1, 1));
+    EXPECT_FLOAT_EQ(second.texCoords[2].u, 0.2f);
+    EXPECT_FLOAT_EQ(second.texCoords[2].v, 0.2f);
+
+    // The last cell: row 98, column 98, ending at grid vertex (99, 99).
+    const zel::Triangle& last = *mesh.getTriangles().back();
+    expectVector(last.positions[2], vertex(99, 99));
+    EXPECT_NEAR(last.texCoords[2].u, 19.8f, 1e-4f);
+    EXPECT_NEAR(last.texCoords[2].v, 19.8f, 1e-4f);
+    // Triangles run row by row: triangle 2 * 99 starts row 1.
+    expectVector(mesh.getTriangles()[198]->positions[0], vertex(0, 1));
+
+    for (const auto& t : mesh.getTriangles()) {
+        ASSERT_NE(t->plane, nullptr);
+        ASSERT_GT(t->plane->normal.y, 0.0f);
+        // The plane passes through the triangle's corners.
+        EXPECT_NEAR(t->plane->normal.dot(t->positions[2]) + t->plane->d, 0.0f, 1e-3f);
+    }
+
+    // The model box spans the grid: one step short of origin + size.
+    ASSERT_NE(terrain->getBoundingBox(), nullptr);
+    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->minX, -400.0f);
+    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->maxX, 392.0f);
+    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->maxZ, 392.0f);
+}
+
+TEST_F(TerrainTest, BlackAndWhiteHeightmapsAreFlat) {
+    const auto black = makeTerrain(writeTga("black.tga", 16, 16, 32, [](int, int) { return 0; }));
+    const auto [blackLow, blackHigh] = heightRange(*black);
+    EXPECT_FLOAT_EQ(blackLow, -20.0f);
+    EXPECT_FLOAT_EQ(blackHigh, -20.0f);
+
+    const auto white = makeTerrain(writeTga("white.tga", 16, 16, 32, [](int, int) { return 255; }));
+    const auto [whiteLow, whiteHigh] = heightRange(*white);
+    EXPECT_FLOAT_EQ(whiteLow, -20.0f + 25.5f);
+    EXPECT_FLOAT_EQ(whiteHigh, -20.0f + 25.5f);
+}
+
+TEST_F(TerrainTest, NonSquareAnd24BitHeightmapsSampleTheirOwnAxes) {
+    // Grey encodes the pixel's column and row, so a swapped axis or a wrong
+    // pixel stride shows up in the heights.
+    auto grey = [](int x, int y) { return 2 * x + 5 * y; };
+    for (int bits : {32, 24}) {
+        SCOPED_TRACE(bits);
+        const int width = 50, height = 20;
+        const auto terrain =
+            makeTerrain(writeTga("wide" + std::to_string(bits) + ".tga", width, height, bits, grey));
+        const auto& triangles = terrain->getMeshes()[0]->getTriangles();
+        // First-triangle corner 0 of cell (c, r) is grid vertex (c, r).
+        for (int r : {0, 1, 37, 98}) {
+            for (int c : {0, 3, 50, 98}) {
+                const int px = static_cast<int>(c / 100.0f * width), pz = static_cast<int>(r / 100.0f * height);
+                const Vector3& p = triangles[2 * (r * 99 + c)]->positions[0];
+                EXPECT_NEAR(p.y, -20.0f + 0.1f * static_cast<float>(grey(px, pz)), 1e-4f) << c << "," << r;
+            }
+        }
+        // The last column samples pixel column trunc(0.99 * 50) = 49.
+        EXPECT_NEAR(triangles[1]->positions[0].y, -20.0f + 0.1f * static_cast<float>(grey(0, 0)), 1e-4f);
+        EXPECT_NEAR(triangles[2 * 98 + 1]->positions[2].y, -20.0f + 0.1f * static_cast<float>(grey(49, 0)), 1e-4f);
+    }
+}
+
+TEST_F(TerrainTest, MissingHeightmapGivesAFlatGridWithAMessage) {
+    std::string printed;
+    const auto terrain = makeTerrain("no/such/heightmap.tga", &printed);
+    EXPECT_NE(printed.find("WARNING: [Terrain] Could not load heightmap <no/such/heightmap.tga>; the terrain is "
+                           "flat at height -20.\n"),
+              std::string::npos)
+        << printed;
+    ASSERT_EQ(terrain->getMeshes().size(), 1u);
+    EXPECT_EQ(terrain->getMeshes()[0]->getTriangles().size(), 19602u);
+    const auto [low, high] = heightRange(*terrain);
+    EXPECT_FLOAT_EQ(low, -20.0f);
+    EXPECT_FLOAT_EQ(high, -20.0f);
+}
+
+TEST_F(TerrainTest, UnknownTextureNameStillBuilds) {
+    const auto terrain = makeTerrain("no/such/heightmap.tga", nullptr, "no_such_ground.tga");
+    ASSERT_EQ(terrain->getMeshes().size(), 1u);
+    auto* mesh = dynamic_cast<zel::SingleTexturedMesh*>(terrain->getMeshes()[0].get());
+    ASSERT_NE(mesh, nullptr);
+    // The registry's fallback (or, without one, the mesh's default) is drawn.
+    EXPECT_NE(mesh->getTexture(), nullptr);
+    if (terrain->getTexture()) {
+        EXPECT_EQ(mesh->getTexture(), terrain->getTexture());
+    }
+}
+
+TEST_F(TerrainTest, MeshesAreChunkedByTriangleCount) {
+    auto terrain = makeTerrain("no/such/heightmap.tga");
+    terrain->getMeshes().clear();
+    // A 4 x 4 grid has 9 cells, 18 triangles.
+    std::vector<Vector3> grid;
+    for (int j = 0; j < 4; ++j) {
+        for (int i = 0; i < 4; ++i) grid.emplace_back(static_cast<float>(i), 0.0f, static_cast<float>(j));
+    }
+    terrain->buildMeshes(grid, 4, 4, 6);
+    ASSERT_EQ(terrain->getMeshes().size(), 3u);
+    for (const auto& mesh : terrain->getMeshes()) EXPECT_EQ(mesh->getTriangles().size(), 6u);
+    // A limit that is not reached exactly: meshes of 4, 4, 4, 4 and 2.
+    terrain->getMeshes().clear();
+    terrain->buildMeshes(grid, 4, 4, 3);
+    ASSERT_EQ(terrain->getMeshes().size(), 5u);
+    EXPECT_EQ(terrain->getMeshes()[0]->getTriangles().size(), 4u);
+    EXPECT_EQ(terrain->getMeshes()[4]->getTriangles().size(), 2u);
+    // Two cells per mesh: the third starts with cell 4, column 1 of row 1.
+    expectVector(terrain->getMeshes()[2]->getTriangles()[0]->positions[0], {1, 0, 1});
+    // Too few rows or columns, or a grid smaller than its counts: nothing.
+    terrain->getMeshes().clear();
+    terrain->buildMeshes(grid, 1, 16);
+    terrain->buildMeshes(grid, 5, 5);
+    EXPECT_TRUE(terrain->getMeshes().empty());
+}
+
+TEST_F(TerrainTest, GeneratedHeightmapPutsTheVillageGroundAtMinusOnePointFive) {
+    std::string printed;
+    const auto terrain = makeTerrain("../data/textures/heightmap.tga", &printed);
+    EXPECT_EQ(printed, "INFO: [Terrain] Heightmap type: RGBA\n");
+    for (const auto& mesh : terrain->getMeshes()) mesh->computeBoundingBox();
+    EXPECT_NEAR(terrain->getHeight(0.0f, 0.0f), -1.5f, 1e-4f);
+    EXPECT_NEAR(terrain->getHeight(10.0f, -20.0f), -1.5f, 1e-4f);
+}
