@@ -97,12 +97,46 @@ bool generalHeaderAcceptable(SDL_RWops* stream) {
     return false;
 }
 
-bool tgaHeaderAcceptable(SDL_RWops* stream) {
+// The TGA decoder does not notice when the pixel data ends early and would hand
+// back a surface partly made of uninitialised memory, so the pixel data is
+// checked for completeness here: its byte count for uncompressed images, the
+// run-length packets for compressed ones.
+bool tgaAcceptable(SDL_RWops* stream) {
     unsigned char header[18];
     if (!readExactly(stream, header, sizeof(header))) {
         return true; // too short to be an image: the decoder rejects it
     }
-    return sizeAcceptable(readLE16(header + 12), readLE16(header + 14));
+    const std::int64_t width = readLE16(header + 12);
+    const std::int64_t height = readLE16(header + 14);
+    if (!sizeAcceptable(width, height)) {
+        return false;
+    }
+    const int imageType = header[2];
+    const bool compressed = imageType == 9 || imageType == 10 || imageType == 11;
+    if (!compressed && imageType != 1 && imageType != 2 && imageType != 3) {
+        return true; // not an image type the decoder reads; it rejects it
+    }
+    const std::int64_t bytesPerPixel = (header[16] + 7) / 8;
+    const std::int64_t mapBytes = header[1] != 0 ? readLE16(header + 5) * ((header[7] + 7) / 8) : 0;
+    const std::int64_t fileSize = SDL_RWseek(stream, 0, RW_SEEK_END);
+    std::int64_t position = 18 + header[0] + mapBytes;
+    const std::int64_t pixelCount = width * height;
+    if (!compressed) {
+        return position + pixelCount * bytesPerPixel <= fileSize;
+    }
+    // Every packet takes at least two bytes, so this walk ends within the file.
+    std::int64_t pixels = 0;
+    while (pixels < pixelCount) {
+        unsigned char packet;
+        if (position >= fileSize || SDL_RWseek(stream, static_cast<int>(position), RW_SEEK_SET) < 0 ||
+            !readExactly(stream, &packet, 1)) {
+            return false;
+        }
+        const std::int64_t count = (packet & 0x7F) + 1;
+        position += 1 + ((packet & 0x80) != 0 ? bytesPerPixel : count * bytesPerPixel);
+        pixels += count;
+    }
+    return position <= fileSize;
 }
 
 } // namespace
@@ -168,7 +202,7 @@ bool Image::decode(bool tga, bool swap) {
     }
 
     SDL_Surface* surface = nullptr;
-    const bool acceptable = tga ? tgaHeaderAcceptable(stream) : generalHeaderAcceptable(stream);
+    const bool acceptable = tga ? tgaAcceptable(stream) : generalHeaderAcceptable(stream);
     if (acceptable && SDL_RWseek(stream, 0, RW_SEEK_SET) == 0) {
         surface = tga ? IMG_LoadTGA_RW(stream) : IMG_Load_RW(stream, 0);
     }

@@ -1,0 +1,199 @@
+#include "TestImages.h"
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <fstream>
+#include <iterator>
+#include <jpeglib.h>
+
+namespace zeltest {
+
+namespace {
+
+void put16(std::vector<unsigned char>& out, unsigned value) {
+    out.push_back(value & 0xFF);
+    out.push_back((value >> 8) & 0xFF);
+}
+
+void put32(std::vector<unsigned char>& out, std::uint32_t value) {
+    put16(out, value & 0xFFFF);
+    put16(out, value >> 16);
+}
+
+std::vector<unsigned char> bmpHeader(int width, int height, int bits, int paletteEntries, int rowSize) {
+    std::vector<unsigned char> out;
+    const std::uint32_t offset = 14 + 40 + paletteEntries * 4;
+    out.push_back('B');
+    out.push_back('M');
+    put32(out, offset + rowSize * height);
+    put32(out, 0);
+    put32(out, offset);
+    put32(out, 40);
+    put32(out, width);
+    put32(out, height);
+    put16(out, 1);
+    put16(out, bits);
+    put32(out, 0); // uncompressed
+    put32(out, rowSize * height);
+    put32(out, 2835);
+    put32(out, 2835);
+    put32(out, paletteEntries);
+    put32(out, 0);
+    return out;
+}
+
+} // namespace
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeBMP24(const std::string& path, int width, int height, const std::vector<RGBA>& pixels) {
+    const int rowSize = (width * 3 + 3) & ~3;
+    std::vector<unsigned char> out = bmpHeader(width, height, 24, 0, rowSize);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const RGBA& p = pixels[y * width + x];
+            out.push_back(p.b);
+            out.push_back(p.g);
+            out.push_back(p.r);
+        }
+        for (int pad = width * 3; pad < rowSize; ++pad) out.push_back(0);
+    }
+    writeBytes(path, out);
+}
+
+void writeBMP8(const std::string& path, int width, int height, const std::vector<unsigned char>& indices) {
+    const int rowSize = (width + 3) & ~3;
+    std::vector<unsigned char> out = bmpHeader(width, height, 8, 256, rowSize);
+    for (int i = 0; i < 256; ++i) {
+        out.push_back(i);
+        out.push_back(i);
+        out.push_back(i);
+        out.push_back(0);
+    }
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) out.push_back(indices[y * width + x]);
+        for (int pad = width; pad < rowSize; ++pad) out.push_back(0);
+    }
+    writeBytes(path, out);
+}
+
+void writeTGA(const std::string& path, int width, int height, int bits, const std::vector<RGBA>& pixels) {
+    std::vector<unsigned char> out;
+    out.push_back(0); // no image id
+    out.push_back(0); // no colour map
+    out.push_back(2); // uncompressed true colour
+    for (int i = 0; i < 5; ++i) out.push_back(0);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, width);
+    put16(out, height);
+    out.push_back(bits);
+    out.push_back(0x20 | (bits == 32 ? 8 : 0)); // top-left origin, alpha bits
+    for (const RGBA& p : pixels) {
+        out.push_back(p.b);
+        out.push_back(p.g);
+        out.push_back(p.r);
+        if (bits == 32) out.push_back(p.a);
+    }
+    writeBytes(path, out);
+}
+
+namespace {
+
+// libjpeg is loaded at run time (SDL_image depends on it already), so the
+// tests need no link-time dependency of their own.
+struct JpegApi {
+    decltype(&jpeg_std_error) stdError = nullptr;
+    decltype(&jpeg_CreateCompress) createCompress = nullptr;
+    decltype(&jpeg_stdio_dest) stdioDest = nullptr;
+    decltype(&jpeg_set_defaults) setDefaults = nullptr;
+    decltype(&jpeg_set_quality) setQuality = nullptr;
+    decltype(&jpeg_start_compress) startCompress = nullptr;
+    decltype(&jpeg_write_scanlines) writeScanlines = nullptr;
+    decltype(&jpeg_finish_compress) finishCompress = nullptr;
+    decltype(&jpeg_destroy_compress) destroyCompress = nullptr;
+    bool ok = false;
+
+    JpegApi() {
+        void* library = dlopen("libjpeg.so.62", RTLD_NOW);
+        if (library == nullptr) return;
+        load(library, stdError, "jpeg_std_error");
+        load(library, createCompress, "jpeg_CreateCompress");
+        load(library, stdioDest, "jpeg_stdio_dest");
+        load(library, setDefaults, "jpeg_set_defaults");
+        load(library, setQuality, "jpeg_set_quality");
+        load(library, startCompress, "jpeg_start_compress");
+        load(library, writeScanlines, "jpeg_write_scanlines");
+        load(library, finishCompress, "jpeg_finish_compress");
+        load(library, destroyCompress, "jpeg_destroy_compress");
+        ok = stdError && createCompress && stdioDest && setDefaults && setQuality && startCompress &&
+             writeScanlines && finishCompress && destroyCompress;
+    }
+
+    template <typename Fn>
+    static void load(void* library, Fn& fn, const char* name) {
+        fn = reinterpret_cast<Fn>(dlsym(library, name));
+    }
+};
+
+} // namespace
+
+bool writeJPEG(const std::string& path, int width, int height, const std::vector<RGBA>& pixels) {
+    static const JpegApi api;
+    if (!api.ok) return false;
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = api.stdError(&errors);
+    api.createCompress(&info, JPEG_LIB_VERSION, sizeof(info));
+    api.stdioDest(&info, file);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    api.setDefaults(&info);
+    api.setQuality(&info, 100, TRUE);
+    for (int c = 0; c < info.num_components; ++c) {
+        info.comp_info[c].h_samp_factor = 1;
+        info.comp_info[c].v_samp_factor = 1;
+    }
+    api.startCompress(&info, TRUE);
+    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const RGBA& p = pixels[y * width + x];
+            row[x * 3] = p.r;
+            row[x * 3 + 1] = p.g;
+            row[x * 3 + 2] = p.b;
+        }
+        JSAMPROW rows[1] = {row.data()};
+        api.writeScanlines(&info, rows, 1);
+    }
+    api.finishCompress(&info);
+    api.destroyCompress(&info);
+    fclose(file);
+    return true;
+}
+
+std::vector<RGBA> gradient(int width, int height, unsigned char alpha) {
+    std::vector<RGBA> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back({static_cast<unsigned char>(10 + x * 20), static_cast<unsigned char>(15 + y * 30),
+                              static_cast<unsigned char>(200 - x * 7 - y * 5), alpha});
+        }
+    }
+    return pixels;
+}
+
+} // namespace zeltest
