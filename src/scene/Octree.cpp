@@ -2,6 +2,9 @@
 
 #include <GL/glew.h>
 
+#include <cstdio>
+#include <limits>
+
 #include "geometry/Mesh.h"
 #include "geometry/MeshModel.h"
 #include "math/Frustum.h"
@@ -29,6 +32,15 @@ private:
 } // namespace
 
 std::int32_t queryBoxVisibility(const BoundingBox& box) {
+    // Without occlusion queries (no GL 1.5) a box cannot be proven hidden.
+    if (!glGenQueries || !glBeginQuery || !glEndQuery || !glGetQueryObjectuiv || !glDeleteQueries) {
+        static bool reported = false;
+        if (!reported) {
+            printf("WARNING: [%s] Occlusion queries are not available; every node counts as visible.\n", "Octree");
+            reported = true;
+        }
+        return 1;
+    }
     QueryObject query;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
@@ -41,7 +53,8 @@ std::int32_t queryBoxVisibility(const BoundingBox& box) {
     // GL_QUERY_RESULT waits for the GPU: the answer decides this node in this frame.
     GLuint samples = 0;
     glGetQueryObjectuiv(query.id(), GL_QUERY_RESULT, &samples);
-    return static_cast<std::int32_t>(samples);
+    const GLuint limit = static_cast<GLuint>(std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(samples > limit ? limit : samples);
 }
 
 // ------------------------------------------------------------------ OctreeNode
