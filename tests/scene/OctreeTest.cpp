@@ -118,17 +118,6 @@ TEST(OctreeBuild, LeafRuleNineStayTenSplit) {
     EXPECT_FALSE(OctreeNode::staysLeaf(0, 0));
 }
 
-TEST(OctreeBuild, RootIsSplitOnceEvenForOneMesh) {
-    std::vector<std::unique_ptr<Mesh>> meshes;
-    meshes.push_back(makeBoxMesh({5, 5, 5, 6, 6, 6}));
-    const auto owner = buildNode(meshes);
-    const OctreeNode& root = *owner;
-    EXPECT_TRUE(root.getMeshes().empty());
-    ASSERT_NE(root.getChild(6), nullptr);
-    EXPECT_EQ(root.getChildCount(), 1u);
-    EXPECT_EQ(root.getChild(6)->getMeshes().size(), 1u);
-}
-
 TEST(OctreeBuild, AllStraddlingMeshesStayInAChildlessRoot) {
     std::vector<std::unique_ptr<Mesh>> meshes;
     meshes.push_back(makeBoxMesh({3, 3, 3, 5, 5, 5}));
@@ -139,6 +128,13 @@ TEST(OctreeBuild, AllStraddlingMeshesStayInAChildlessRoot) {
     const OctreeNode& root = *owner;
     EXPECT_EQ(root.getChildCount(), 0u);
     EXPECT_EQ(root.getMeshes(), pointers(meshes));
+
+    // A mesh that was never initialised has no box and stays in the node too.
+    zel::Mesh uninitialised;
+    OctreeNode node(CUBE, 10, false);
+    node.build({&uninitialised});
+    EXPECT_EQ(node.getMeshes(), (std::vector<Mesh*>{&uninitialised}));
+    EXPECT_EQ(node.getChildCount(), 0u);
 }
 
 TEST(OctreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
@@ -163,14 +159,6 @@ TEST(OctreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
         EXPECT_EQ(unique.size(), meshes.size());
         for (const auto& m : meshes) EXPECT_EQ(unique.count(m.get()), 1u);
     }
-}
-
-TEST(OctreeBuild, MeshWithoutBoxStaysInTheNode) {
-    zel::Mesh uninitialised;
-    OctreeNode root(CUBE, 10, false);
-    root.build({&uninitialised});
-    EXPECT_EQ(root.getMeshes(), (std::vector<Mesh*>{&uninitialised}));
-    EXPECT_EQ(root.getChildCount(), 0u);
 }
 
 TEST(OctreeTree, InitBuildsOverTheModelBox) {

@@ -66,30 +66,6 @@ TEST(QuadtreeTree, FourChunksGiveFourLeaves) {
     }
 }
 
-TEST(QuadtreeBuild, TenMeshesInAQuadrantSplitAgain) {
-    std::vector<std::unique_ptr<Mesh>> meshes;
-    for (int i = 0; i < 10; ++i) {
-        // Spread over the four sub-quadrants of quadrant 0, each 1 x 1.
-        const BoundingBox sub = QuadtreeNode::quadrantBox({0, 0, 0, 4, 2, 4}, i % 4);
-        meshes.push_back(makeBoxMesh({sub.minX + 0.5f, 0, sub.minZ + 0.5f, sub.maxX - 0.5f, 1, sub.maxZ - 0.5f}));
-    }
-    QuadtreeNode nine(SLAB, 10, false);
-    std::vector<Mesh*> firstNine = pointers(meshes);
-    firstNine.resize(9);
-    nine.build(firstNine);
-    ASSERT_NE(nine.getChild(0), nullptr);
-    EXPECT_EQ(nine.getChild(0)->getMeshes().size(), 9u);
-    EXPECT_EQ(nine.getChild(0)->getChildCount(), 0u);
-
-    QuadtreeNode ten(SLAB, 10, false);
-    ten.build(pointers(meshes));
-    ASSERT_NE(ten.getChild(0), nullptr);
-    EXPECT_TRUE(ten.getChild(0)->getMeshes().empty());
-    EXPECT_EQ(ten.getChild(0)->getChildCount(), 4u);
-    EXPECT_EQ(ten.getChild(0)->getChild(1)->getMeshes(), (std::vector<Mesh*>{meshes[1].get(), meshes[5].get(),
-                                                                            meshes[9].get()}));
-}
-
 TEST(QuadtreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
     std::vector<std::unique_ptr<Mesh>> meshes;
     for (int i = 0; i < 300; ++i) meshes.push_back(makeBoxMesh({2, 1, 2, 2, 1, 2}));
