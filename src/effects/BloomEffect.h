@@ -46,6 +46,8 @@ public:
 
     // The GL texture name of stage 0, 1 or 2 (0 for any other index).
     GLuint getStageTexture(int stage) const;
+    const GPUProgram& getBrightPassProgram() const { return *brightPass_; }
+    const GPUProgram& getBlurProgram() const { return *blur_; }
 
 private:
     // A texture name that deletes itself; move-only so it is deleted exactly once.

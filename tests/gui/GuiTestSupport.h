@@ -1,0 +1,41 @@
+#pragma once
+// Helpers for the overlay tests: the world's overlay projection over a black
+// 800 x 600 frame, and conversion of GUI rows to GL window rows.
+
+#include <GL/glew.h>
+
+#include "support/GLContext.h"
+
+namespace guitest {
+
+inline void overlayView() {
+    glViewport(0, 0, 800, 600);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// The pixel covering GUI column x and GUI row y (rows counted from the top).
+inline zeltest::Pixel guiPixel(int x, int y) { return zeltest::readPixel(x, 599 - y); }
+
+inline bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+
+// True when some pixel of the GUI rectangle [x0, x1) x [y0, y1) is near white.
+inline bool anyWhite(int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const zeltest::Pixel p = guiPixel(x, y);
+            if (p.r > 200 && p.g > 200 && p.b > 200) return true;
+        }
+    return false;
+}
+
+} // namespace guitest
