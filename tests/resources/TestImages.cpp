@@ -1,7 +1,6 @@
 #include "TestImages.h"
 
 #include <cstdio>
-#include <dlfcn.h>
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>
@@ -106,68 +105,25 @@ void writeTGA(const std::string& path, int width, int height, int bits, const st
     writeBytes(path, out);
 }
 
-namespace {
-
-// libjpeg is loaded at run time (SDL_image depends on it already), so the
-// tests need no link-time dependency of their own.
-struct JpegApi {
-    decltype(&jpeg_std_error) stdError = nullptr;
-    decltype(&jpeg_CreateCompress) createCompress = nullptr;
-    decltype(&jpeg_stdio_dest) stdioDest = nullptr;
-    decltype(&jpeg_set_defaults) setDefaults = nullptr;
-    decltype(&jpeg_set_quality) setQuality = nullptr;
-    decltype(&jpeg_start_compress) startCompress = nullptr;
-    decltype(&jpeg_write_scanlines) writeScanlines = nullptr;
-    decltype(&jpeg_finish_compress) finishCompress = nullptr;
-    decltype(&jpeg_destroy_compress) destroyCompress = nullptr;
-    bool ok = false;
-
-    JpegApi() {
-        void* library = dlopen("libjpeg.so.62", RTLD_NOW);
-        if (library == nullptr) return;
-        load(library, stdError, "jpeg_std_error");
-        load(library, createCompress, "jpeg_CreateCompress");
-        load(library, stdioDest, "jpeg_stdio_dest");
-        load(library, setDefaults, "jpeg_set_defaults");
-        load(library, setQuality, "jpeg_set_quality");
-        load(library, startCompress, "jpeg_start_compress");
-        load(library, writeScanlines, "jpeg_write_scanlines");
-        load(library, finishCompress, "jpeg_finish_compress");
-        load(library, destroyCompress, "jpeg_destroy_compress");
-        ok = stdError && createCompress && stdioDest && setDefaults && setQuality && startCompress &&
-             writeScanlines && finishCompress && destroyCompress;
-    }
-
-    template <typename Fn>
-    static void load(void* library, Fn& fn, const char* name) {
-        fn = reinterpret_cast<Fn>(dlsym(library, name));
-    }
-};
-
-} // namespace
-
 bool writeJPEG(const std::string& path, int width, int height, const std::vector<RGBA>& pixels) {
-    static const JpegApi api;
-    if (!api.ok) return false;
     FILE* file = fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
-
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
-    info.err = api.stdError(&errors);
-    api.createCompress(&info, JPEG_LIB_VERSION, sizeof(info));
-    api.stdioDest(&info, file);
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
     info.image_width = width;
     info.image_height = height;
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
-    api.setDefaults(&info);
-    api.setQuality(&info, 100, TRUE);
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
     for (int c = 0; c < info.num_components; ++c) {
         info.comp_info[c].h_samp_factor = 1;
         info.comp_info[c].v_samp_factor = 1;
     }
-    api.startCompress(&info, TRUE);
+    jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -177,10 +133,10 @@ bool writeJPEG(const std::string& path, int width, int height, const std::vector
             row[x * 3 + 2] = p.b;
         }
         JSAMPROW rows[1] = {row.data()};
-        api.writeScanlines(&info, rows, 1);
+        jpeg_write_scanlines(&info, rows, 1);
     }
-    api.finishCompress(&info);
-    api.destroyCompress(&info);
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
     fclose(file);
     return true;
 }

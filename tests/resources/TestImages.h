@@ -23,7 +23,7 @@ void writeBMP8(const std::string& path, int width, int height, const std::vector
 void writeTGA(const std::string& path, int width, int height, int bits, const std::vector<RGBA>& pixels);
 
 // Baseline JPEG at quality 100 without chroma subsampling. Returns false when
-// libjpeg is not available.
+// the file cannot be created.
 bool writeJPEG(const std::string& path, int width, int height, const std::vector<RGBA>& pixels);
 
 // Raw bytes.
