@@ -74,7 +74,8 @@ std::size_t skipBlanks(const std::string& text) {
 
 } // namespace
 
-SGFFile::SGFFile(const std::string& path) : path_(path) {
+SGFFile::SGFFile(const std::string& path, std::size_t maxVerticesPerMesh, std::size_t maxFacesPerMesh)
+    : path_(path), maxVertices_(maxVerticesPerMesh), maxFaces_(maxFacesPerMesh) {
     xml::CXMLDocument document(path);
     if (!document.isLoaded()) {
         return;
@@ -117,9 +118,9 @@ bool SGFFile::parseMesh(const xml::CXMLNode& meshNode) {
     xml::CXMLNode vertexNode;
     bool more = firstElementChild(vertexList, vertexNode);
     while (more) {
-        if (mesh.vertices.size() >= MAX_VERTICES_PER_MESH) {
-            printf("WARNING: [SGFFile] %s: mesh %d has more than %u vertices; the rest are ignored.\n",
-                   path_.c_str(), meshIndex, static_cast<unsigned>(MAX_VERTICES_PER_MESH));
+        if (mesh.vertices.size() >= maxVertices_) {
+            printf("WARNING: [SGFFile] %s: mesh %d has more than %zu vertices; the rest are ignored.\n",
+                   path_.c_str(), meshIndex, maxVertices_);
             break;
         }
         readFloatAttribute(vertexNode, "x", vertex.x);
@@ -137,9 +138,9 @@ bool SGFFile::parseMesh(const xml::CXMLNode& meshNode) {
         const bool isTriangle = name == "triangle";
         const bool isQuad = name == "quad";
 
-        if (mesh.faces.size() + (isTriangle ? 1 : 2) > MAX_FACES_PER_MESH) {
-            printf("WARNING: [SGFFile] %s: mesh %d has more than %u faces; the rest are ignored.\n",
-                   path_.c_str(), meshIndex, static_cast<unsigned>(MAX_FACES_PER_MESH));
+        if (mesh.faces.size() + (isTriangle ? 1 : 2) > maxFaces_) {
+            printf("WARNING: [SGFFile] %s: mesh %d has more than %zu faces; the rest are ignored.\n",
+                   path_.c_str(), meshIndex, maxFaces_);
             break;
         }
 

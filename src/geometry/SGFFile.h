@@ -21,6 +21,7 @@
 // and MAX_FACES_PER_MESH faces; the excess is dropped with a WARNING line. Face
 // indices are not checked against the vertex list here (the model builder does).
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,8 +63,10 @@ public:
     static constexpr std::size_t MAX_FACES_PER_MESH = 1u << 20;
 
     // Reads the file at once; a file that cannot be read yields empty lists and
-    // isLoaded() false. Prints nothing except the size-limit warnings.
-    explicit SGFFile(const std::string& path);
+    // isLoaded() false. Prints nothing except the size-limit warnings. The limits
+    // can be lowered (tools, tests); they are per mesh.
+    explicit SGFFile(const std::string& path, std::size_t maxVerticesPerMesh = MAX_VERTICES_PER_MESH,
+                     std::size_t maxFacesPerMesh = MAX_FACES_PER_MESH);
     virtual ~SGFFile();
 
     const std::vector<SGFMesh>& getMeshes() const { return meshes_; }
@@ -83,6 +86,8 @@ private:
     bool parseLight(const xml::CXMLNode& lightNode);
 
     std::string path_;
+    std::size_t maxVertices_;
+    std::size_t maxFaces_;
     bool loaded_ = false;
     std::vector<SGFMesh> meshes_;
     std::vector<SGFLight> lights_;

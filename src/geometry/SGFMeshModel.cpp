@@ -36,7 +36,7 @@ std::unique_ptr<SGFMeshModel> SGFMeshModel::load(const std::string& path, const 
     if (!model->getBoundingBox()) {
         // Without a box the model cannot be placed; geometry left at the file's
         // coordinates would appear in the wrong spot, so nothing is kept.
-        printf("ERROR: [SGFMeshModel] The first mesh of model file %s has no faces; the model is empty.\n",
+        printf("ERROR: [SGFMeshModel] The first mesh of model file %s has no usable faces; the model is empty.\n",
                path.c_str());
         return std::make_unique<SGFMeshModel>();
     }

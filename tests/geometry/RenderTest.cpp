@@ -1,0 +1,398 @@
+// GL-facing geometry: vertex buffers, the light shader and its program, mesh
+// drawing (display list, immediate, vertex buffer with distance fade and
+// lighting). A real context; state and pixels are read back.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FrameDriver.h"
+#include "environment/DayNightCycle.h"
+#include "geometry/LightShader.h"
+#include "geometry/Mesh.h"
+#include "geometry/SingleTexturedMesh.h"
+#include "geometry/VBO.h"
+#include "resources/GPUProgram.h"
+#include "resources/TextureDatabase.h"
+#include "scene/World.h"
+#include "support/GLContext.h"
+
+using namespace zel;
+
+namespace {
+
+Triangle makeTriangle(Vector3 a, Vector3 b, Vector3 c) {
+    Triangle t;
+    t.positions[0] = a;
+    t.positions[1] = b;
+    t.positions[2] = c;
+    return t;
+}
+
+// A square of the given half size centred on (0, 10, z), facing the default
+// camera (which looks along +z from (0, 10, 0)), wound counter-clockwise on
+// screen. Every texture coordinate is (0.5, 0.5) so one texel colour is seen
+// whatever the distance and mipmap level.
+void addFacingSquare(Mesh& mesh, float z, float half) {
+    const Vector3 a(-half, 10 - half, z), b(-half, 10 + half, z), c(half, 10 - half, z),
+        d(half, 10 + half, z);
+    for (Triangle t : {makeTriangle(a, b, c), makeTriangle(c, b, d)}) {
+        for (Vector2& uv : t.texCoords) uv = Vector2(0.5f, 0.5f);
+        mesh.addTriangle(t);
+    }
+}
+
+int brightness(const zeltest::Pixel& p) { return p.r + p.g + p.b; }
+
+GLhandleARB currentProgram() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
+
+std::unique_ptr<Light> makeLight(float x, float y, float z, float r, float g, float b) {
+    auto light = std::make_unique<Light>();
+    const float position[4] = {x, y, z, 1.0f};
+    const float color[4] = {r, g, b, 1.0f};
+    std::copy(position, position + 4, light->position);
+    std::copy(color, color + 4, light->color);
+    return light;
+}
+
+// Runs the day/night cycle until it rests in the wanted hold phase.
+void runCycleTo(int phase) {
+    DayNightCycle& cycle = DayNightCycle::instance();
+    for (int i = 0; i < 10000 && cycle.getPhase() != phase; ++i) {
+        cycle.update(30000);
+    }
+    ASSERT_EQ(cycle.getPhase(), phase);
+}
+
+class GeometryGLTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        if (HasFatalFailure()) return;
+        driver_ = std::make_unique<FrameDriver>();
+        driver_->initGL();
+        world_ = &driver_->createWorld();
+        glClearColor(0, 0, 0, 1);
+    }
+    void TearDown() override {
+        driver_.reset();
+        GLTest::TearDown();
+    }
+
+    // Clears, sets the projection and the world camera's view, renders mesh and
+    // returns a pixel near the centre, off the squares' diagonal (whose edge
+    // pixels polygon smoothing may give partial coverage).
+    zeltest::Pixel renderCentre(Mesh& mesh) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        CoreEngine::instance().setupProjection();
+        world_->getCamera()->look();
+        mesh.render();
+        return zeltest::readPixel(408, 292);
+    }
+
+    Texture* plaster() { return TextureDatabase::getInstance().getTexture("plaster.jpg"); }
+
+    std::unique_ptr<FrameDriver> driver_;
+    World* world_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
+    Triangle t0 = makeTriangle({0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+    Triangle t1 = makeTriangle({0, 2, 0}, {0, 3, 0}, {0, 2, 1});
+    t0.plane = std::make_shared<Plane>(Plane::fromTriangle(t0));
+    t1.plane = std::make_shared<Plane>(Plane::fromTriangle(t1));
+    t1.texCoords[2] = Vector2(0.25f, 0.75f);
+
+    GLuint names[3];
+    {
+        VBO vbo(6);
+        vbo.addTriangle(t0);
+        vbo.addTriangle(t1);
+        EXPECT_EQ(vbo.getCount(), 6);
+        vbo.addVertex({9, 9, 9}, {0, 0, 1}, {});  // beyond the capacity: ignored
+        EXPECT_EQ(vbo.getCount(), 6);
+
+        vbo.upload();
+        EXPECT_FALSE(vbo.hasClientArrays());
+        EXPECT_TRUE(vbo.getPositions().empty());
+        EXPECT_TRUE(vbo.getNormals().empty());
+        EXPECT_TRUE(vbo.getTexCoords().empty());
+
+        names[0] = vbo.getPositionBuffer();
+        names[1] = vbo.getTexCoordBuffer();
+        names[2] = vbo.getNormalBuffer();
+        const GLint expectedSizes[3] = {72, 48, 72};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_NE(names[i], 0u);
+            glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[i]);
+            GLint size = 0, usage = 0;
+            glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
+            glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_USAGE_ARB, &usage);
+            EXPECT_EQ(size, expectedSizes[i]) << "buffer " << i;
+            EXPECT_EQ(usage, GL_STATIC_DRAW_ARB);
+        }
+
+        float normals[18];
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[2]);
+        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof normals, normals);
+        for (int v = 0; v < 3; ++v) {
+            EXPECT_FLOAT_EQ(normals[v * 3 + 0], 0.0f);
+            EXPECT_FLOAT_EQ(normals[v * 3 + 1], 1.0f);
+            EXPECT_FLOAT_EQ(normals[v * 3 + 2], 0.0f);
+            EXPECT_FLOAT_EQ(normals[9 + v * 3 + 0], 1.0f);  // t1 lies in x = 0, facing +x
+        }
+        float positions[18], texCoords[12];
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[0]);
+        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof positions, positions);
+        EXPECT_FLOAT_EQ(positions[4 * 3 + 1], 3.0f);  // t1's second vertex
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[1]);
+        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof texCoords, texCoords);
+        EXPECT_FLOAT_EQ(texCoords[10], 0.25f);
+        EXPECT_FLOAT_EQ(texCoords[11], 0.75f);
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    }
+    for (GLuint name : names) {
+        EXPECT_FALSE(glIsBufferARB(name));  // deleted with the VBO
+    }
+}
+
+TEST_F(GeometryGLTest, VertexBufferSkipsTriangleWithoutPlane) {
+    VBO vbo(3);
+    const std::string out = zeltest::captureStdout([&] { vbo.addTriangle(Triangle()); });
+    EXPECT_EQ(out, "WARNING [VBO]: Triangle without valid plane.");
+    EXPECT_EQ(vbo.getCount(), 0);
+    vbo.upload();
+    vbo.draw(3);  // asks for more than stored: draws nothing, no error
+}
+
+TEST_F(GeometryGLTest, LightProgramLinksAndDeclaresTheLightUniforms) {
+    const GLhandleARB program = world_->getLightProgram()->getProgramObject();
+    GLint linked = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    ASSERT_EQ(linked, 1);
+    for (const char* name : {"dayNightCycle", "lightPosition0", "lightPosition1", "lightPosition2",
+                             "lightColor0", "lightColor1", "lightColor2", "texture"}) {
+        EXPECT_NE(glGetUniformLocationARB(program, name), -1) << name;
+    }
+}
+
+TEST_F(GeometryGLTest, LightShaderNeedsExactlyThreeLights) {
+    GPUProgram* program = world_->getLightProgram();
+    const GLhandleARB handle = program->getProgramObject();
+    const GLint colorLocation = glGetUniformLocationARB(handle, "lightColor0");
+
+    // A known value in the program, to see whether a bind overwrites it.
+    glUseProgramObjectARB(handle);
+    glUniform4fARB(colorLocation, 0.5f, 0.5f, 0.5f, 0.5f);
+    glUseProgramObjectARB(0);
+
+    auto l0 = makeLight(1, 2, 3, 0.1f, 0.2f, 0.3f);
+    auto l1 = makeLight(4, 5, 6, 0.4f, 0.5f, 0.6f);
+    auto l2 = makeLight(7, 8, 9, 0.7f, 0.8f, 0.9f);
+    l2->position[3] = 0.0f;
+    l2->color[3] = 0.25f;
+
+    LightShader shader(program);
+    shader.addLight(l0.get());
+    shader.addLight(l1.get());
+    EXPECT_FALSE(shader.isActive());
+    shader.bind();
+    EXPECT_EQ(currentProgram(), 0u);
+    float value[4];
+    glGetUniformfvARB(handle, colorLocation, value);
+    EXPECT_FLOAT_EQ(value[0], 0.5f);
+
+    shader.addLight(l2.get());
+    ASSERT_TRUE(shader.isActive());
+    glUseProgramObjectARB(handle);
+    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
+    glUseProgramObjectARB(0);
+    shader.bind();
+    EXPECT_EQ(currentProgram(), handle);
+    glUseProgramObjectARB(0);
+
+    const Light* lights[3] = {l0.get(), l1.get(), l2.get()};
+    const char* positions[3] = {"lightPosition0", "lightPosition1", "lightPosition2"};
+    const char* colors[3] = {"lightColor0", "lightColor1", "lightColor2"};
+    for (int i = 0; i < 3; ++i) {
+        glGetUniformfvARB(handle, glGetUniformLocationARB(handle, positions[i]), value);
+        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(value[k], lights[i]->position[k]) << positions[i];
+        glGetUniformfvARB(handle, glGetUniformLocationARB(handle, colors[i]), value);
+        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(value[k], lights[i]->color[k]) << colors[i];
+    }
+    glGetUniformfvARB(handle, glGetUniformLocationARB(handle, "dayNightCycle"), value);
+    EXPECT_FLOAT_EQ(value[0], DayNightCycle::instance().getValue());
+    GLint sampler = -1;
+    glGetUniformivARB(handle, glGetUniformLocationARB(handle, "texture"), &sampler);
+    EXPECT_EQ(sampler, 0);
+
+    LightShader noProgram(nullptr);
+    for (const Light* l : lights) noProgram.addLight(l);
+    EXPECT_FALSE(noProgram.isActive());
+    noProgram.bind();
+    EXPECT_EQ(currentProgram(), 0u);
+}
+
+TEST_F(GeometryGLTest, LightShaderWorksWithProgramWithoutSampler) {
+    const std::string dir = zeltest::scratchDir("light-nosampler");
+    std::ofstream(dir + "/vs.txt") << "void main() { gl_Position = ftransform(); }";
+    std::ofstream(dir + "/fs.txt")
+        << "uniform vec4 lightColor0; uniform vec4 lightColor1; uniform vec4 lightColor2;\n"
+           "uniform vec4 lightPosition2; uniform float dayNightCycle;\n"
+           "void main() { gl_FragColor = (lightColor0 + lightColor1 + lightColor2\n"
+           "  + lightPosition2) * dayNightCycle; }";
+    GPUProgram program(dir + "/vs.txt", dir + "/fs.txt");
+    const GLhandleARB handle = program.getProgramObject();
+    ASSERT_EQ(glGetUniformLocationARB(handle, "texture"), -1);
+
+    auto l0 = makeLight(1, 2, 3, 0.1f, 0.2f, 0.3f);
+    auto l1 = makeLight(4, 5, 6, 0.4f, 0.5f, 0.6f);
+    auto l2 = makeLight(7, 8, 9, 0.7f, 0.8f, 0.9f);
+    LightShader shader(&program);
+    shader.addLight(l0.get());
+    shader.addLight(l1.get());
+    shader.addLight(l2.get());
+    shader.bind();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    float value[4];
+    glGetUniformfvARB(handle, glGetUniformLocationARB(handle, "lightColor1"), value);
+    EXPECT_FLOAT_EQ(value[2], 0.6f);
+    glGetUniformfvARB(handle, glGetUniformLocationARB(handle, "lightPosition2"), value);
+    EXPECT_FLOAT_EQ(value[1], 8.0f);
+    glUseProgramObjectARB(0);
+}
+
+TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
+    GLuint list = 0;
+    {
+        Mesh mesh;
+        addFacingSquare(mesh, 20, 3);
+        mesh.init();
+        list = mesh.getDisplayList();
+        ASSERT_NE(list, 0u);
+        EXPECT_TRUE(glIsList(list));
+        // Untextured triangles in white.
+        const zeltest::Pixel p = renderCentre(mesh);
+        EXPECT_GT(brightness(p), 3 * 250);
+    }
+    EXPECT_FALSE(glIsList(list));
+
+    Mesh faded;
+    faded.setRenderMode(Mesh::RENDER_IMMEDIATE);
+    faded.setAlpha(0.5f);
+    addFacingSquare(faded, 20, 3);
+    faded.getTriangles()[0]->texture = plaster();
+    faded.getTriangles()[1]->texture = plaster();
+    faded.init();
+    EXPECT_EQ(faded.getDisplayList(), 0u);
+    const int half = brightness(renderCentre(faded));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    float color[4];
+    glGetFloatv(GL_CURRENT_COLOR, color);
+    EXPECT_FLOAT_EQ(color[3], 1.0f);
+    faded.setAlpha(1.0f);
+    const int full = brightness(renderCentre(faded));
+    EXPECT_GT(full, 90);
+    EXPECT_NEAR(half, full / 2, 6);
+}
+
+TEST_F(GeometryGLTest, SingleTexturedMeshTakesTheWorldsFirstThreeLights) {
+    for (int i = 0; i < 2; ++i) world_->addLight(makeLight(static_cast<float>(i), 0, 0, 1, 1, 1));
+    SingleTexturedMesh twoLights;
+    addFacingSquare(twoLights, 20, 3);
+    twoLights.init();
+    EXPECT_EQ(twoLights.getLightShader()->getLightCount(), 2u);
+    EXPECT_FALSE(twoLights.getLightShader()->isActive());
+    EXPECT_EQ(twoLights.getVertexCount(), 6);
+    ASSERT_NE(twoLights.getVBO(), nullptr);
+    EXPECT_EQ(twoLights.getVBO()->getCount(), 6);
+    EXPECT_FALSE(twoLights.getVBO()->hasClientArrays());
+    EXPECT_EQ(twoLights.getTexture(), TextureDatabase::getInstance().getDefaultTexture());
+
+    for (int i = 2; i < 4; ++i) world_->addLight(makeLight(static_cast<float>(i), 0, 0, 1, 1, 1));
+    SingleTexturedMesh mesh;
+    addFacingSquare(mesh, 20, 3);
+    mesh.init();
+    const LightShader& shader = *mesh.getLightShader();
+    ASSERT_EQ(shader.getLightCount(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(shader.getLights()[i], world_->getLights()[i].get());
+    EXPECT_EQ(shader.getProgram(), world_->getLightProgram());
+
+    renderCentre(mesh);
+    EXPECT_EQ(currentProgram(), 0u);  // fixed function restored after the draw
+}
+
+TEST_F(GeometryGLTest, SingleTexturedMeshFadesWithDistance) {
+    SingleTexturedMesh mesh;  // no world lights: drawn unlit, texture x colour
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 400, 5);
+    mesh.init();
+    Camera& camera = *world_->getCamera();
+
+    camera.setPosition({0, 10, 400 - 179});
+    const zeltest::Pixel near = renderCentre(mesh);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 1.0f);
+    EXPECT_GT(brightness(near), 90);
+
+    camera.setPosition({0, 10, 400 - 190});
+    const zeltest::Pixel middle = renderCentre(mesh);
+    EXPECT_NEAR(mesh.getAlpha(), 0.5f, 1e-4f);
+    EXPECT_NEAR(brightness(middle), brightness(near) / 2, 6);  // blended over black
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    float color[4];
+    glGetFloatv(GL_CURRENT_COLOR, color);
+    EXPECT_FLOAT_EQ(color[3], 1.0f);
+
+    camera.setPosition({0, 10, 400 - 200});
+    EXPECT_EQ(brightness(renderCentre(mesh)), 0);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 0.0f);
+
+    // A mesh whose sphere holds the camera is never faded, however far its centre.
+    SingleTexturedMesh ground;
+    ground.addTriangle(makeTriangle({-600, 0, -600}, {-600, 0, 600}, {600, 0, -600}));
+    ground.init();
+    camera.setPosition({400, 5, -400});
+    renderCentre(ground);
+    EXPECT_FLOAT_EQ(ground.getAlpha(), 1.0f);
+}
+
+TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
+    // Three lights far from the square, until the first is moved close to it.
+    world_->addLight(makeLight(1000, 1000, 1000, 1, 0.1f, 0.1f));
+    world_->addLight(makeLight(-1000, 1000, 1000, 0.1f, 1, 0.1f));
+    world_->addLight(makeLight(1000, -1000, 1000, 0.1f, 0.1f, 1));
+    SingleTexturedMesh mesh;
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 20, 5);
+    mesh.init();
+    ASSERT_TRUE(mesh.getLightShader()->isActive());
+
+    runCycleTo(DayNightCycle::DAY_HOLD);
+    const zeltest::Pixel day = renderCentre(mesh);
+    runCycleTo(DayNightCycle::NIGHT_HOLD);
+    const zeltest::Pixel night = renderCentre(mesh);
+    EXPECT_GT(brightness(day), 100);
+    EXPECT_GT(brightness(day), 4 * brightness(night));
+
+    // A red light four units in front of the square lights it red at night.
+    Light& red = *world_->getLights()[0];
+    red.position[0] = 0;
+    red.position[1] = 10;
+    red.position[2] = 16;
+    const zeltest::Pixel lit = renderCentre(mesh);
+    EXPECT_GT(lit.r, night.r + 60);
+    EXPECT_GT(lit.r, 2 * lit.g);
+
+    // Beyond the light's range it has no effect.
+    red.position[2] = -20;
+    const zeltest::Pixel far = renderCentre(mesh);
+    EXPECT_LE(std::abs(far.r - night.r), 2);
+    runCycleTo(DayNightCycle::DAY_HOLD);
+}

@@ -1,0 +1,217 @@
+// Building mesh models from SGF files: mesh kinds, textures, rejected faces,
+// scaling and placement, and what load returns for bad files. Needs the texture
+// registry, hence a GL context and the generated textures.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "engine/FrameDriver.h"
+#include "geometry/SGFFile.h"
+#include "geometry/SGFMeshModel.h"
+#include "geometry/SingleTexturedMesh.h"
+#include "resources/TextureDatabase.h"
+#include "support/GLContext.h"
+
+using namespace zel;
+
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& text) {
+    const std::string path = zeltest::scratchDir("sgfmodel-" + name) + "/" + name + ".sgf";
+    std::ofstream(path) << text;
+    return path;
+}
+
+// Four vertices of a unit square in y = 0 at x, z in [0, 2] x [0, 1], plus one
+// raised vertex.
+const char* const SQUARE_VERTICES =
+    "<vertices><v x='0' y='0' z='0'/><v x='2' z='0'/><v x='2' z='1'/><v x='0' z='1'/>"
+    "<v x='1' y='3' z='0.5'/></vertices>";
+
+std::string face(const std::string& indices, const std::string& texture) {
+    return "<triangle><indices " + indices + "/><texture>" + texture + "</texture></triangle>";
+}
+
+class SGFMeshModelTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        if (HasFatalFailure()) return;
+        driver_ = std::make_unique<FrameDriver>();
+        driver_->initGL();
+        driver_->createWorld();
+    }
+    void TearDown() override {
+        driver_.reset();
+        GLTest::TearDown();
+    }
+    std::unique_ptr<FrameDriver> driver_;
+};
+
+} // namespace
+
+TEST_F(SGFMeshModelTest, SingleAndMixedTextureRecords) {
+    const std::string path = writeFile("kinds", std::string("<sgf>") +
+        "<mesh>" + SQUARE_VERTICES + face("i0='0' i1='1' i2='2'", "a\\b\\plaster.jpg") +
+        face("i0='0' i1='2' i2='3'", "plaster.jpg") + "</mesh>" +
+        "<mesh>" + SQUARE_VERTICES + face("i0='0' i1='1' i2='2'", "plaster.jpg") +
+        face("i0='0' i1='2' i2='3'", "door.jpg") + "</mesh>" +
+        "<mesh>" + SQUARE_VERTICES + "</mesh>" +
+        "</sgf>");
+    const SGFFile reader(path);
+    ASSERT_EQ(reader.getMeshes().size(), 3u);
+    EXPECT_TRUE(SGFMeshModel::hasSingleTexture(reader.getMeshes()[0]));
+    EXPECT_FALSE(SGFMeshModel::hasSingleTexture(reader.getMeshes()[1]));
+    EXPECT_FALSE(SGFMeshModel::hasSingleTexture(reader.getMeshes()[2]));
+
+    SGFMeshModel model(reader, 0, 0, 0, 1.0f);
+    TextureDatabase& textures = TextureDatabase::getInstance();
+    Texture* plaster = textures.findTexture("plaster.jpg");
+    Texture* door = textures.findTexture("door.jpg");
+    ASSERT_NE(plaster, nullptr);
+    ASSERT_NE(door, nullptr);
+
+    const auto& meshes = model.getMeshes();
+    ASSERT_EQ(meshes.size(), 3u);
+    auto* single = dynamic_cast<SingleTexturedMesh*>(meshes[0].get());
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(single->getTexture(), plaster);
+    EXPECT_EQ(single->getTriangles().size(), 2u);
+
+    EXPECT_EQ(dynamic_cast<SingleTexturedMesh*>(meshes[1].get()), nullptr);
+    EXPECT_EQ(meshes[1]->getRenderMode(), Mesh::RENDER_DISPLAY_LIST);
+    ASSERT_EQ(meshes[1]->getTriangles().size(), 2u);
+    EXPECT_EQ(meshes[1]->getTriangles()[0]->texture, plaster);
+    EXPECT_EQ(meshes[1]->getTriangles()[1]->texture, door);
+    // Triangles take the record's vertices at the face's indices, with a plane;
+    // placing the model's base centre (1, 0, 0.5) at the origin moved them.
+    const Triangle& t = *meshes[1]->getTriangles()[1];
+    EXPECT_EQ(t.positions[1], Vector3(1, 0, 0.5f));
+    ASSERT_TRUE(t.plane);
+    EXPECT_FLOAT_EQ(std::abs(t.plane->normal.y), 1.0f);
+
+    EXPECT_EQ(dynamic_cast<SingleTexturedMesh*>(meshes[2].get()), nullptr);
+    EXPECT_TRUE(meshes[2]->getTriangles().empty());
+}
+
+TEST_F(SGFMeshModelTest, MissingTextureKeepsDefaultOrDrawsUntextured) {
+    const std::string path = writeFile("missingtex", std::string("<sgf>") +
+        "<mesh>" + SQUARE_VERTICES + face("i0='0' i1='1' i2='2'", "no_such_texture.jpg") + "</mesh>" +
+        "<mesh>" + SQUARE_VERTICES + face("i0='0' i1='1' i2='2'", "no_such_texture.jpg") +
+        face("i0='0' i1='2' i2='3'", "door.jpg") + "</mesh></sgf>");
+    std::unique_ptr<SGFMeshModel> model;
+    zeltest::captureStdout([&] {  // the loaders report the missing file
+        const SGFFile reader(path);
+        model = std::make_unique<SGFMeshModel>(reader, 0, 0, 0, 1.0f);
+    });
+    auto* single = dynamic_cast<SingleTexturedMesh*>(model->getMeshes()[0].get());
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(single->getTexture(), TextureDatabase::getInstance().getDefaultTexture());
+    EXPECT_EQ(single->getTriangles()[0]->texture, nullptr);
+    EXPECT_EQ(model->getMeshes()[1]->getTriangles()[0]->texture, nullptr);
+    EXPECT_NE(model->getMeshes()[1]->getTriangles()[1]->texture, nullptr);
+}
+
+TEST_F(SGFMeshModelTest, FacesWithIndicesOutsideTheVertexListAreRejected) {
+    const std::string path = writeFile("badindex", std::string("<sgf><mesh>") + SQUARE_VERTICES +
+        face("i0='0' i1='1' i2='2'", "plaster.jpg") + face("i0='-1' i1='1' i2='2'", "plaster.jpg") +
+        face("i0='0' i1='1' i2='5'", "plaster.jpg") + face("i0='99999999999' i1='1' i2='2'", "plaster.jpg") +
+        face("i0='2' i1='3' i2='4'", "plaster.jpg") + "</mesh></sgf>");
+    std::unique_ptr<SGFMeshModel> model;
+    const std::string out = zeltest::captureStdout([&] {
+        const SGFFile reader(path);
+        model = std::make_unique<SGFMeshModel>(reader, 0, 0, 0, 1.0f);
+    });
+    EXPECT_EQ(out,
+              "ERROR: [SGFMeshModel] " + path + ": mesh 0, face 1: vertex index (-1, 1, 2) outside the "
+              "mesh's 5 vertices; face skipped.\n"
+              "ERROR: [SGFMeshModel] " + path + ": mesh 0, face 2: vertex index (0, 1, 5) outside the "
+              "mesh's 5 vertices; face skipped.\n"
+              "ERROR: [SGFMeshModel] " + path + ": mesh 0, face 3: vertex index (2147483647, 1, 2) "
+              "outside the mesh's 5 vertices; face skipped.\n");
+    ASSERT_EQ(model->getMeshes().size(), 1u);
+    const auto& triangles = model->getMeshes()[0]->getTriangles();
+    ASSERT_EQ(triangles.size(), 2u);
+    EXPECT_EQ(triangles[1]->positions[2].y, 3.0f);
+}
+
+TEST_F(SGFMeshModelTest, ScaleThenPlaceOnTheTarget) {
+    // Box of the file's model: x [-1, 3], y [2, 6], z [0, 2].
+    const std::string path = writeFile("place",
+        "<sgf><mesh><vertices><v x='-1' y='2' z='0'/><v x='3' y='6' z='2'/><v x='1' y='4' z='1'/>"
+        "</vertices>" + face("i0='0' i1='1' i2='2'", "plaster.jpg") + "</mesh></sgf>");
+    const SGFFile reader(path);
+
+    for (float scale : {0.0f, 1.0f, 2.0f}) {
+        SCOPED_TRACE(scale);
+        SGFMeshModel model(reader, 10, -1.5f, 20, scale);
+        const BoundingBox* box = model.getBoundingBox();
+        ASSERT_NE(box, nullptr);
+        const float factor = scale == 2.0f ? 2.0f : 1.0f;
+        EXPECT_FLOAT_EQ(box->minY, -1.5f);
+        EXPECT_FLOAT_EQ((box->minX + box->maxX) * 0.5f, 10.0f);
+        EXPECT_FLOAT_EQ((box->minZ + box->maxZ) * 0.5f, 20.0f);
+        EXPECT_FLOAT_EQ(box->maxX - box->minX, 4.0f * factor);
+        EXPECT_FLOAT_EQ(box->maxY - box->minY, 4.0f * factor);
+        EXPECT_FLOAT_EQ(box->maxZ - box->minZ, 2.0f * factor);
+        // The positions moved with the box: the first vertex is its min corner.
+        const Vector3& p = model.getMeshes()[0]->getTriangles()[0]->positions[0];
+        EXPECT_FLOAT_EQ(p.x, box->minX);
+        EXPECT_FLOAT_EQ(p.y, box->minY);
+        EXPECT_FLOAT_EQ(p.z, box->minZ);
+    }
+
+    const std::unique_ptr<SGFMeshModel> loaded = SGFMeshModel::load(path, Vector3(0, 5, 0), 2.0f);
+    ASSERT_NE(loaded->getBoundingBox(), nullptr);
+    EXPECT_FLOAT_EQ(loaded->getBoundingBox()->minY, 5.0f);
+    EXPECT_FLOAT_EQ(loaded->getBoundingBox()->maxY, 13.0f);
+}
+
+TEST_F(SGFMeshModelTest, LoadReturnsAnEmptyModelForUnusableFiles) {
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    const std::string missing = zeltest::scratchDir("sgfmodel-missing") + "/absent.sgf";
+    const std::string noMeshes = writeFile("nomeshes", "<sgf><light/></sgf>");
+    const std::string firstEmpty = writeFile("firstempty", std::string("<sgf><mesh>") + SQUARE_VERTICES +
+        "</mesh><mesh>" + SQUARE_VERTICES + face("i0='0' i1='1' i2='2'", "plaster.jpg") + "</mesh></sgf>");
+    const std::string allRejected = writeFile("allrejected", std::string("<sgf><mesh>") + SQUARE_VERTICES +
+        face("i0='7' i1='1' i2='2'", "plaster.jpg") + "</mesh></sgf>");
+    const Case cases[] = {
+        {missing, "ERROR: [SGFMeshModel] Could not read model file " + missing + "; the model is empty.\n"},
+        {noMeshes, "ERROR: [SGFMeshModel] Model file " + noMeshes + " has no meshes; the model is empty.\n"},
+        {firstEmpty, "ERROR: [SGFMeshModel] The first mesh of model file " + firstEmpty +
+                         " has no usable faces; the model is empty.\n"},
+        {allRejected, "ERROR: [SGFMeshModel] The first mesh of model file " + allRejected +
+                          " has no usable faces; the model is empty.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::unique_ptr<SGFMeshModel> model;
+        const std::string out =
+            zeltest::captureStdout([&] { model = SGFMeshModel::load(c.path, Vector3(1, 2, 3), 1.0f); });
+        ASSERT_NE(model, nullptr);
+        EXPECT_TRUE(model->getMeshes().empty());
+        EXPECT_EQ(model->getBoundingBox(), nullptr);
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_TRUE(model->init());
+        model->render();
+    }
+}
+
+TEST_F(SGFMeshModelTest, GeneratedVillageModelsLoadCleanly) {
+    for (const char* name : {"wall", "house", "well", "fountain", "tower", "fireplace"}) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<SGFMeshModel> model;
+        const std::string path = std::string("../data/models/") + name + ".sgf";
+        const std::string out =
+            zeltest::captureStdout([&] { model = SGFMeshModel::load(path, Vector3(0, 0, 0), 1.0f); });
+        EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
+        EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
+        ASSERT_NE(model->getBoundingBox(), nullptr);
+        EXPECT_FLOAT_EQ(model->getBoundingBox()->minY, 0.0f);
+        model->init();
+    }
+}
