@@ -559,7 +559,6 @@ bool writeModels(const std::string& runDir) {
                     error.message().c_str());
         return false;
     }
-    size_t total = 0;
     for (const std::string& name : modelNames()) {
         bool known = false;
         const Document doc = buildDocument(name, &known);
@@ -574,11 +573,7 @@ bool writeModels(const std::string& runDir) {
                         std::strerror(errno));
             return false;
         }
-        std::printf("INFO: [Models] %s: %zu meshes, %zu triangles\n", path.c_str(),
-                    doc.meshes().size(), doc.triangleCount());
-        total += doc.triangleCount();
     }
-    std::printf("INFO: [Models] village models written, %zu triangles per copy of each\n", total);
     return true;
 }
 

@@ -19,8 +19,8 @@ const std::vector<std::string>& modelNames();
 std::string buildModel(const std::string& name);
 
 // Writes runDir/data/models/<name>.sgf for every model, creating the folders.
-// Prints one line per model (file name and triangle count); on a write failure
-// prints an error naming the file and returns false.
+// Silent on success; on a failure prints an ERROR line naming the file and
+// returns false.
 bool writeModels(const std::string& runDir);
 
 } // namespace assetgen
