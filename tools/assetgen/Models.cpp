@@ -513,9 +513,11 @@ Document build() {
     b.cylinderAlong(logs, local(-4.5, 0.3, -4.9), local(-0.5, 0.3, -4.9), 0.3, 6, WOOD);
     b.cylinderAlong(logs, local(-4.3, 0.82, -5.2), local(-0.7, 0.82, -5.2), 0.3, 6, WOOD);
 
+    // The windbreak is only 1.2 units tall in the scene: smaller stones than the ring wall's.
+    const Material fieldStone{STONE.texture, 1.6};
     Mesh& windbreak = doc.addMesh("windbreak");
-    b.box(windbreak, local(-5.9, 0.0, -6.9), local(3.4, 3.0, -5.9), STONE, Builder::NO_BOTTOM);
-    b.box(windbreak, local(-5.9, 0.0, -5.9), local(-4.9, 3.0, 2.4), STONE,
+    b.box(windbreak, local(-5.9, 0.0, -6.9), local(3.4, 3.0, -5.9), fieldStone, Builder::NO_BOTTOM);
+    b.box(windbreak, local(-5.9, 0.0, -5.9), local(-4.9, 3.0, 2.4), fieldStone,
           Builder::NO_BOTTOM & ~Builder::NEG_Z);
 
     doc.addLight({1.5, 1.0, 0.55, 0.2, local(0.0, 2.0, 0.0)});
