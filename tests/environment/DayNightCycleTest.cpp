@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "environment/DayNightCycle.h"
+#include "environment/ValueFader.h"
+
+using namespace zel;
+
+namespace {
+
+std::vector<float> faderValues(ValueFader fader, int count) {
+    std::vector<float> values;
+    for (int i = 0; i < count; ++i) {
+        fader.update();
+        values.push_back(fader.getValue());
+    }
+    return values;
+}
+
+// Runs updates of 15 ms until the phase changes (at most limit updates) and
+// returns the values seen, the last one taken after the phase change.
+std::vector<float> runPhase(DayNightCycle& cycle, int limit) {
+    std::vector<float> values;
+    const int phase = cycle.getPhase();
+    for (int i = 0; i < limit && cycle.getPhase() == phase; ++i) {
+        cycle.update(15);
+        values.push_back(cycle.getValue());
+    }
+    return values;
+}
+
+} // namespace
+
+TEST(ValueFaderTest, TurnsAtTheBoundsWithoutClamping) {
+    const std::vector<float> quarter = faderValues(ValueFader(0.0f, true, 0.0f, 1.0f, 0.25f), 9);
+    const std::vector<float> expected = {0.25f, 0.5f, 0.75f, 1.0f, 0.75f, 0.5f, 0.25f, 0.0f, 0.25f};
+    EXPECT_EQ(quarter, expected);
+
+    // A step that does not divide the range overshoots by less than one step.
+    const std::vector<float> tenths = faderValues(ValueFader(0.0f, true, 0.0f, 1.0f, 0.3f), 6);
+    EXPECT_NEAR(tenths[3], 1.2f, 1e-5f);
+    EXPECT_NEAR(tenths[4], 0.9f, 1e-5f);
+    EXPECT_NEAR(tenths[5], 0.6f, 1e-5f);
+
+    ValueFader defaults;
+    EXPECT_EQ(defaults.getValue(), 0.0f);
+    EXPECT_TRUE(defaults.isIncreasing());
+    EXPECT_EQ(faderValues(defaults, 1), std::vector<float>{0.05f});
+}
+
+TEST(DayNightCycleTest, FullCycleAtFifteenMillisecondTicks) {
+    DayNightCycle cycle;
+    EXPECT_EQ(cycle.getValue(), 1.0f);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::DAY_HOLD);
+
+    // Day hold: 2000 updates of 15 ms make 30 s; the value stays exactly 1.
+    const std::vector<float> day = runPhase(cycle, 5000);
+    ASSERT_EQ(day.size(), 2000u);
+    for (float v : day) ASSERT_EQ(v, 1.0f);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
+
+    // Dusk: the fader still increases at first, so one step above 1, then down
+    // by 0.001 per update to exactly 0.
+    const std::vector<float> dusk = runPhase(cycle, 5000);
+    ASSERT_GE(dusk.size(), 1000u);
+    ASSERT_LE(dusk.size(), 1003u);
+    EXPECT_NEAR(dusk[0], 1.001f, 1e-6f);
+    EXPECT_NEAR(dusk[1], 1.0f, 1e-6f);
+    for (std::size_t i = 1; i + 1 < dusk.size(); ++i) {
+        ASSERT_NEAR(dusk[i - 1] - dusk[i], 0.001f, 1e-4f) << "update " << i;
+        ASSERT_GT(dusk[i], 0.0f);
+    }
+    EXPECT_EQ(dusk.back(), 0.0f);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::NIGHT_HOLD);
+
+    const std::vector<float> night = runPhase(cycle, 5000);
+    ASSERT_EQ(night.size(), 2000u);
+    for (float v : night) ASSERT_EQ(v, 0.0f);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_DAY);
+
+    // Dawn starts upward at once (the fader turned at 0) and ends at exactly 1.
+    const std::vector<float> dawn = runPhase(cycle, 5000);
+    ASSERT_GE(dawn.size(), 999u);
+    ASSERT_LE(dawn.size(), 1002u);
+    EXPECT_NEAR(dawn[0], 0.001f, 1e-6f);
+    for (std::size_t i = 1; i + 1 < dawn.size(); ++i) {
+        ASSERT_NEAR(dawn[i] - dawn[i - 1], 0.001f, 1e-4f) << "update " << i;
+        ASSERT_LT(dawn[i], 1.0f);
+    }
+    EXPECT_EQ(dawn.back(), 1.0f);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::DAY_HOLD);
+
+    // The second dusk has no overshoot: the fader turned at 1.
+    EXPECT_EQ(runPhase(cycle, 5000).size(), 2000u);
+    cycle.update(15);
+    EXPECT_NEAR(cycle.getValue(), 0.999f, 1e-6f);
+}
+
+TEST(DayNightCycleTest, LongUpdatesEndAHoldAtOnceAndDropTheExcess) {
+    DayNightCycle cycle;
+    cycle.update(29999);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::DAY_HOLD);
+    EXPECT_EQ(cycle.getElapsedMs(), 29999);
+    cycle.update(100000);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
+    EXPECT_EQ(cycle.getElapsedMs(), 0);
+
+    // A fade takes one step per update whatever the elapsed time.
+    cycle.update(1000000);
+    EXPECT_NEAR(cycle.getValue(), 1.001f, 1e-6f);
+    while (cycle.getPhase() == DayNightCycle::FADING_TO_NIGHT) cycle.update(100000);
+    EXPECT_EQ(cycle.getValue(), 0.0f);
+
+    // The night hold starts from zero: the excess of the day hold was dropped.
+    cycle.update(29999);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::NIGHT_HOLD);
+    cycle.update(1);
+    EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_DAY);
+
+    // A huge elapsed time on top of a nearly full hold does not overflow.
+    DayNightCycle extreme;
+    extreme.update(29999);
+    extreme.update(INT32_MAX);
+    EXPECT_EQ(extreme.getPhase(), DayNightCycle::FADING_TO_NIGHT);
+}

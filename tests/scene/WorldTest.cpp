@@ -1,0 +1,253 @@
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FrameDriver.h"
+#include "environment/DayNightCycle.h"
+#include "environment/ISky.h"
+#include "math/Frustum.h"
+#include "scene/World.h"
+#include "support/GLContext.h"
+
+using namespace zel;
+
+namespace {
+
+struct Entry {
+    std::string what;
+    int viewportWidth = 0;
+    bool depthTest = false;
+    float modelview[16] = {};
+    float cameraX = 0.0f;
+    float dayNight = 0.0f;
+    std::uint32_t elapsed = 0;
+};
+
+using Log = std::vector<Entry>;
+
+Entry snapshot(const std::string& what) {
+    Entry e;
+    e.what = what;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    e.viewportWidth = viewport[2];
+    e.depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glGetFloatv(GL_MODELVIEW_MATRIX, e.modelview);
+    if (World* world = World::current()) e.cameraX = world->getCamera()->getPosition().x;
+    e.dayNight = DayNightCycle::instance().getValue();
+    return e;
+}
+
+template <typename Base>
+class Recorder : public Base {
+public:
+    Recorder(const std::string& name, Log& log) : name_(name), log_(log) {}
+    ~Recorder() override { log_.push_back(snapshot(name_ + " delete")); }
+    bool init() override {
+        log_.push_back(snapshot(name_ + " init"));
+        return true;
+    }
+    void render() override { log_.push_back(snapshot(name_ + " render")); }
+    void update(std::uint32_t elapsedMs) override {
+        Entry e = snapshot(name_ + " update");
+        e.elapsed = elapsedMs;
+        log_.push_back(e);
+    }
+
+private:
+    std::string name_;
+    Log& log_;
+};
+
+std::vector<std::string> names(const Log& log) {
+    std::vector<std::string> result;
+    for (const Entry& e : log) result.push_back(e.what);
+    return result;
+}
+
+void expectMatrix(const float* actual, const float* expected) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-4f) << "element " << i;
+}
+
+class WorldTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        zeltest::GLTest::SetUp();
+        driver = std::make_unique<FrameDriver>(1000);
+        driver->initGL();
+        world = &driver->createWorld();
+    }
+    void TearDown() override {
+        driver.reset();
+        zeltest::GLTest::TearDown();
+    }
+
+    void addRecorders(bool withSky) {
+        world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom1", log));
+        world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom2", log));
+        world->addMainChild(std::make_unique<Recorder<IRenderableObject>>("main1", log));
+        if (withSky) world->setSky(std::make_unique<Recorder<ISky>>("sky", log));
+    }
+
+    Log log;
+    std::unique_ptr<FrameDriver> driver;
+    World* world = nullptr;
+};
+
+} // namespace
+
+TEST_F(WorldTest, FramePassesRunInOrderWithTheirViewportsAndMatrices) {
+    addRecorders(true);
+    Camera& camera = *world->getCamera();
+    camera.setYaw(30.0f);
+    camera.setPitch(10.0f);
+    camera.setPosition(Vector3(5, 7, -3));
+    driver->start();
+    EXPECT_TRUE(names(log).empty()); // the world does not init its children
+
+    driver->frame(0);
+    const std::vector<std::string> expected = {"bloom1 render", "bloom2 render", "sky render",
+                                               "main1 render",  "bloom1 render", "bloom2 render"};
+    ASSERT_EQ(names(log), expected);
+
+    // The camera view, as the first and the main passes see it.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    camera.look();
+    float view[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+    // The sky: orientation only, -pitch about x, then 180 - yaw about y.
+    glLoadIdentity();
+    glRotatef(-10.0f, 1, 0, 0);
+    glRotatef(150.0f, 0, 1, 0);
+    float skyView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, skyView);
+    glPopMatrix();
+
+    EXPECT_EQ(log[0].viewportWidth, 128);
+    EXPECT_EQ(log[1].viewportWidth, 128);
+    expectMatrix(log[0].modelview, view);
+    EXPECT_EQ(log[2].viewportWidth, 800);
+    EXPECT_FALSE(log[2].depthTest);
+    expectMatrix(log[2].modelview, skyView);
+    for (int i = 3; i < 6; ++i) {
+        EXPECT_EQ(log[i].viewportWidth, 800);
+        EXPECT_TRUE(log[i].depthTest);
+        expectMatrix(log[i].modelview, view);
+    }
+
+    // The frustum was taken from the camera view: a point ahead of the eye is
+    // inside, one behind it is not.
+    const Frustum& frustum = *world->getFrustum();
+    const Vector3 ahead = camera.getPosition() + camera.getDirection() * 10.0f;
+    const Vector3 behind = camera.getPosition() - camera.getDirection() * 10.0f;
+    EXPECT_TRUE(frustum.intersectsBox({ahead.x - 0.1f, ahead.y - 0.1f, ahead.z - 0.1f, ahead.x + 0.1f,
+                                       ahead.y + 0.1f, ahead.z + 0.1f}));
+    EXPECT_FALSE(frustum.intersectsBox({behind.x - 0.1f, behind.y - 0.1f, behind.z - 0.1f, behind.x + 0.1f,
+                                        behind.y + 0.1f, behind.z + 0.1f}));
+
+    // The overlay's orthographic projection stays in force after the frame.
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], 2.0f / 800.0f, 1e-7f);
+    EXPECT_NEAR(projection[5], 2.0f / 600.0f, 1e-7f);
+    EXPECT_NEAR(projection[12], -1.0f, 1e-6f);
+    EXPECT_NEAR(projection[13], -1.0f, 1e-6f);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 600);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
+
+TEST_F(WorldTest, FrameWithoutSkyOrChildrenKeepsTheMatrixStackBalanced) {
+    driver->start();
+    GLint depthBefore = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    for (int i = 0; i < 3; ++i) driver->frame(15);
+    GLint depthAfter = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(depthAfter, depthBefore);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
+    addRecorders(true);
+    // Put the shared cycle into a fade, where every update changes the value.
+    DayNightCycle& cycle = DayNightCycle::instance();
+    for (int i = 0; i < 5000 && cycle.getPhase() != DayNightCycle::FADING_TO_NIGHT; ++i) cycle.update(30000);
+    ASSERT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
+    cycle.update(15); // past the first step, so the value moves every update
+    world->getCamera()->setVelocity(Vector3(100, 0, 0));
+    const float x0 = world->getCamera()->getPosition().x;
+    const float v0 = cycle.getValue();
+
+    driver->start();
+    driver->frame(0);
+    log.clear();
+    ASSERT_TRUE(driver->frame(20));
+    std::vector<Entry> updates;
+    for (const Entry& e : log) {
+        if (e.what.find("update") != std::string::npos) updates.push_back(e);
+    }
+    ASSERT_EQ(updates.size(), 4u);
+    EXPECT_EQ(updates[0].what, "bloom1 update");
+    EXPECT_EQ(updates[1].what, "bloom2 update");
+    EXPECT_EQ(updates[2].what, "main1 update");
+    EXPECT_EQ(updates[3].what, "sky update");
+    for (const Entry& e : updates) EXPECT_EQ(e.elapsed, 20u);
+    // Children run before the camera and the cycle; the sky after both.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(updates[i].cameraX, x0);
+        EXPECT_EQ(updates[i].dayNight, v0);
+    }
+    EXPECT_NEAR(updates[3].cameraX, x0 + 100.0f * 0.02f, 1e-4f);
+    EXPECT_NE(updates[3].dayNight, v0);
+    EXPECT_NEAR(updates[3].dayNight, v0 - 0.001f, 1e-5f);
+
+    // Each child is drawn twice per frame if in the bloom list, once otherwise.
+    log.clear();
+    driver->frame(0);
+    int bloom1 = 0;
+    int main1 = 0;
+    for (const Entry& e : log) {
+        bloom1 += e.what == "bloom1 render";
+        main1 += e.what == "main1 render";
+    }
+    EXPECT_EQ(bloom1, 2);
+    EXPECT_EQ(main1, 1);
+}
+
+TEST_F(WorldTest, CameraCommandsReachTheCamera) {
+    world->cameraCommand(900, Camera::TURN_LEFT);
+    EXPECT_NEAR(world->getCamera()->getYaw(), 90.0f, 1e-4f);
+    world->cameraCommand(0, Camera::FORWARD);
+    EXPECT_NEAR(world->getCamera()->getForce().x, 100.0f, 1e-3f);
+    EXPECT_EQ(World::current(), world);
+    EXPECT_NE(world->getLightProgram(), nullptr);
+    EXPECT_NE(world->getBloom(), nullptr);
+}
+
+TEST_F(WorldTest, DeletingTheWorldDeletesEachChildOnceInListOrderThenTheSky) {
+    addRecorders(true);
+    // Replacing the sky deletes the old one at once.
+    world->setSky(std::make_unique<Recorder<ISky>>("sky2", log));
+    ASSERT_EQ(names(log), std::vector<std::string>{"sky delete"});
+    Light* light = world->addLight(std::make_unique<Light>());
+    ASSERT_EQ(world->getLights().size(), 1u);
+    EXPECT_EQ(world->getLights()[0].get(), light);
+    log.clear();
+
+    driver->setRoot(nullptr);
+    const std::vector<std::string> expected = {"bloom1 delete", "bloom2 delete", "main1 delete", "sky2 delete"};
+    EXPECT_EQ(names(log), expected);
+    EXPECT_EQ(World::current(), nullptr);
+    world = nullptr;
+}
