@@ -10,10 +10,11 @@ float HeightmapPainter::greyAt(float x, float z) {
     static const Noise hills(301), coast(302), seabed(303);
     const float r = std::sqrt(x * x + z * z);
 
-    // The coastline wanders between about 245 and 335 units from the centre.
+    // The coastline wanders between about 240 and 320 units from the centre; the
+    // shore falls from the hills to the sea floor over some 130 units.
     const float cx = r > 0.0f ? x / r : 1.0f, cz = r > 0.0f ? z / r : 0.0f;
-    const float coastRadius = 290.0f + 60.0f * coast.fbm3(cx * 1.3f, cz * 1.3f, 0.5f, 3);
-    const float land = 1.0f - smoothstep(coastRadius - 55.0f, coastRadius + 35.0f, r);
+    const float coastRadius = 280.0f + 60.0f * coast.fbm3(cx * 1.3f, cz * 1.3f, 0.5f, 3);
+    const float land = 1.0f - smoothstep(coastRadius - 80.0f, coastRadius + 50.0f, r);
 
     // Rolling hills inland, a little higher in a ring around the village.
     const float ring = smoothstep(110.0f, 190.0f, r) * (1.0f - smoothstep(200.0f, 280.0f, r));

@@ -45,13 +45,19 @@ float SkyPainter::islandHeight(const Direction& d) const {
     return std::fmax(0.0f, ridge + 0.15f) * 0.16f * chain;
 }
 
+float SkyPainter::sunDisc(const Direction& d) const {
+    return smoothstep(0.99935f, 0.99965f, dot(d, sunDirection()));
+}
+
 Colour SkyPainter::sunGlow(const Direction& d, Colour base) const {
     const float c = std::fmax(0.0f, dot(d, sunDirection()));
-    const float wide = std::pow(c, 6.0f) * 0.22f;
-    const float near = std::pow(c, 60.0f) * 0.45f;
-    const float disc = smoothstep(0.99935f, 0.99965f, c);
+    const float wide = std::pow(c, 8.0f) * 0.18f;
+    const float near = std::pow(c, 300.0f) * 0.5f;
     Colour out = add(base, scale(SUN_GLOW, wide + near));
-    return mix(out, rgb(255, 252, 240), disc);
+    // Keep the glow below white so the disc itself stays the brightest spot.
+    const float peak = std::fmax(out.r, std::fmax(out.g, out.b));
+    if (peak > 0.96f) out = scale(out, 0.96f / peak);
+    return mix(out, rgb(255, 253, 246), sunDisc(d));
 }
 
 Colour SkyPainter::skyAbove(const Direction& d) const {
@@ -91,6 +97,7 @@ Colour SkyPainter::reflection(const Direction& raw) const {
         // darker in it, as reflections of land do.
         Colour c = skyAbove(d);
         c = mix(c, rgb(40, 90, 130), 0.18f);
+        c = mix(c, rgb(255, 250, 236), sunDisc(d));
         const float island = islandHeight(d);
         if (d.y < island) c = mix(rgb(62, 84, 90), c, 0.25f * d.y / island);
         return c;

@@ -33,6 +33,8 @@ private:
     float cloudDensity(const Direction& d) const;
     float islandHeight(const Direction& d) const;
     Colour sunGlow(const Direction& d, Colour base) const;
+    // 1 on the sun's disc, 0 off it, with a soft rim.
+    float sunDisc(const Direction& d) const;
 
     Noise clouds_;
     Noise islands_;

@@ -1,0 +1,142 @@
+// The face layouts the sky and reflection painters rely on, checked against the
+// two independent descriptions of how the engine shows them: the sky box's quad
+// corners with their texture coordinates, and GL's cube-map face selection.
+#include "assetgen/CubeFaces.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace assetgen;
+
+namespace {
+
+struct Corner {
+    float x, y, z;
+};
+
+// The sky box's cube corners (half-size 1) and each face's corners a, b, c, d,
+// which carry texture coordinates (0,0), (1,0), (1,1), (0,1).
+const Corner CORNERS[8] = {{-1, 1, 1}, {1, 1, 1}, {-1, -1, 1}, {1, -1, 1},
+                           {-1, 1, -1}, {1, 1, -1}, {-1, -1, -1}, {1, -1, -1}};
+
+struct FaceQuad {
+    CubeFace face;
+    int a, b, c, d;
+};
+const FaceQuad QUADS[6] = {{CubeFace::Front, 1, 0, 2, 3}, {CubeFace::Back, 4, 5, 7, 6},
+                           {CubeFace::Left, 5, 1, 3, 7},  {CubeFace::Right, 0, 4, 6, 2},
+                           {CubeFace::Bottom, 7, 3, 2, 6}, {CubeFace::Top, 5, 4, 0, 1}};
+
+void expectNear(const Direction& got, const Corner& want) {
+    EXPECT_NEAR(got.x, want.x, 1e-5f);
+    EXPECT_NEAR(got.y, want.y, 1e-5f);
+    EXPECT_NEAR(got.z, want.z, 1e-5f);
+}
+
+enum Target { POS_X, NEG_X, POS_Y, NEG_Y, POS_Z, NEG_Z };
+
+// GL's rule: the major axis picks the face, then s and t from sc, tc and ma.
+Target glLookup(const Direction& r, float& s, float& t) {
+    const float ax = std::fabs(r.x), ay = std::fabs(r.y), az = std::fabs(r.z);
+    float sc, tc, ma;
+    Target target;
+    if (ax >= ay && ax >= az) {
+        ma = ax;
+        target = r.x > 0 ? POS_X : NEG_X;
+        sc = r.x > 0 ? -r.z : r.z;
+        tc = -r.y;
+    } else if (ay >= az) {
+        ma = ay;
+        target = r.y > 0 ? POS_Y : NEG_Y;
+        sc = r.x;
+        tc = r.y > 0 ? r.z : -r.z;
+    } else {
+        ma = az;
+        target = r.z > 0 ? POS_Z : NEG_Z;
+        sc = r.z > 0 ? r.x : -r.x;
+        tc = -r.y;
+    }
+    s = (sc / ma + 1.0f) / 2.0f;
+    t = (tc / ma + 1.0f) / 2.0f;
+    return target;
+}
+
+Target targetOf(CubeFace face) {
+    switch (face) {
+    case CubeFace::Back: return NEG_Z;
+    case CubeFace::Front: return POS_Z;
+    case CubeFace::Left: return NEG_X;
+    case CubeFace::Right: return POS_X;
+    case CubeFace::Bottom: return NEG_Y;
+    case CubeFace::Top: return POS_Y;
+    }
+    return POS_Z;
+}
+
+const float SAMPLES[][2] = {{0.5f, 0.5f}, {0.1f, 0.2f}, {0.9f, 0.3f}, {0.25f, 0.95f}, {0.7f, 0.6f}};
+
+} // namespace
+
+TEST(CubeFaces, SkyBoxTexelsLookThroughTheQuadPointsThatCarryTheirCoordinates) {
+    for (const FaceQuad& q : QUADS) {
+        SCOPED_TRACE(CubeFaces::name(q.face));
+        expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, 0, 0), CORNERS[q.a]);
+        expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, 1, 0), CORNERS[q.b]);
+        expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, 1, 1), CORNERS[q.c]);
+        expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, 0, 1), CORNERS[q.d]);
+        // Inside the quad the coordinates interpolate bilinearly (the quad is flat).
+        for (const auto& uv : SAMPLES) {
+            const float u = uv[0], v = uv[1];
+            auto blend = [&](float Corner::*m) {
+                return (1 - u) * (1 - v) * CORNERS[q.a].*m + u * (1 - v) * CORNERS[q.b].*m +
+                       u * v * CORNERS[q.c].*m + (1 - u) * v * CORNERS[q.d].*m;
+            };
+            expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, u, v),
+                       {blend(&Corner::x), blend(&Corner::y), blend(&Corner::z)});
+        }
+    }
+}
+
+TEST(CubeFaces, SkyBoxWallsAreUprightAndTheFrontFaceLooksAlongPlusZ) {
+    // Top rows of the walls look up, bottom rows down; the front face is at +z.
+    for (CubeFace f : {CubeFace::Front, CubeFace::Back, CubeFace::Left, CubeFace::Right}) {
+        EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, f, 0.5f, 0.0f).y, 0.99f);
+        EXPECT_LT(CubeFaces::direction(CubeLayout::SkyBox, f, 0.5f, 1.0f).y, -0.99f);
+    }
+    EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, CubeFace::Front, 0.5f, 0.5f).z, 0.99f);
+    EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, CubeFace::Left, 0.5f, 0.5f).x, 0.99f);
+}
+
+TEST(CubeFaces, CubeMapTexelsAreWhereGLLooksThemUp) {
+    for (int i = 0; i < CubeFaces::FACE_COUNT; ++i) {
+        const CubeFace face = CubeFaces::face(i);
+        SCOPED_TRACE(CubeFaces::name(face));
+        for (const auto& uv : SAMPLES) {
+            float s = -1, t = -1;
+            const Target target = glLookup(CubeFaces::direction(CubeLayout::CubeMap, face, uv[0], uv[1]), s, t);
+            EXPECT_EQ(target, targetOf(face));
+            EXPECT_NEAR(s, uv[0], 1e-5f);
+            EXPECT_NEAR(t, uv[1], 1e-5f);
+        }
+    }
+}
+
+TEST(CubeFaces, ProjectInvertsDirectionAndRejectsTheOppositeSide) {
+    for (CubeLayout layout : {CubeLayout::SkyBox, CubeLayout::CubeMap}) {
+        for (int i = 0; i < CubeFaces::FACE_COUNT; ++i) {
+            const CubeFace face = CubeFaces::face(i);
+            for (const auto& uv : SAMPLES) {
+                Direction d = CubeFaces::direction(layout, face, uv[0], uv[1]);
+                d = {d.x * 3.0f, d.y * 3.0f, d.z * 3.0f};
+                float u = -1, v = -1;
+                ASSERT_TRUE(CubeFaces::project(layout, face, d, u, v));
+                EXPECT_NEAR(u, uv[0], 1e-5f);
+                EXPECT_NEAR(v, uv[1], 1e-5f);
+                EXPECT_FALSE(CubeFaces::project(layout, face, {-d.x, -d.y, -d.z}, u, v));
+            }
+        }
+    }
+    EXPECT_EQ(CubeFaces::name(CubeFaces::face(0)), "back");
+    EXPECT_EQ(CubeFaces::name(CubeFaces::face(5)), "top");
+}

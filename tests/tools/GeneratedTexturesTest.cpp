@@ -1,0 +1,400 @@
+// The generated textures and catalogue as the engine will read them: written
+// twice into scratch folders (and once by the build into the run layout), then
+// decoded with the engine's Image and TextureResourceFile.
+#include "assetgen/Catalogue.h"
+#include "assetgen/CubeFaces.h"
+#include "assetgen/SkyPainter.h"
+#include "assetgen/TextureSet.h"
+
+#include "resources/Image.h"
+#include "resources/TextureResourceFile.h"
+#include "support/GLContext.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+
+using namespace assetgen;
+
+namespace {
+
+// Every file the demo and its objects ask for by name.
+const char* const EXPECTED[] = {
+    "default.jpg", "font.bmp", "sky_back.jpg", "sky_front.jpg", "sky_left.jpg", "sky_right.jpg",
+    "sky_bottom.jpg", "sky_top.jpg", "water_back.jpg", "water_front.jpg", "water_left.jpg",
+    "water_right.jpg", "water_bottom.jpg", "water_top.jpg", "noise_0.jpg", "firecolor.jpg",
+    "firemask.bmp", "firenoise.jpg", "heightmap.tga", "gras_4_dl.tga", "waterparticle_0.tga",
+    "stone_wall.jpg", "plaster.jpg", "timber.jpg", "roof_tiles.jpg", "door.jpg", "window.jpg",
+    "cobbles.jpg", "well_stone.jpg", "fountain_water.jpg", "wood.jpg"};
+
+// Textures that the scene repeats across surfaces and so must tile.
+const char* const TILING[] = {"gras_4_dl.tga", "noise_0.jpg", "firenoise.jpg", "stone_wall.jpg",
+                              "plaster.jpg", "timber.jpg", "roof_tiles.jpg", "cobbles.jpg",
+                              "well_stone.jpg", "fountain_water.jpg", "wood.jpg"};
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::unique_ptr<zel::Image> loadImage(const std::string& path, bool key = false, int r = 0,
+                                      int g = 0, int b = 0) {
+    std::unique_ptr<zel::Image> image;
+    zeltest::captureStdout([&] { image = std::make_unique<zel::Image>(path, key, r, g, b); });
+    return image;
+}
+
+int channel(const zel::Image& image, int x, int y, int c) {
+    return image.data[(static_cast<size_t>(y) * image.width + x) * image.getBytesPerPixel() + c];
+}
+
+class GeneratedTextures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        runA_ = new std::string(zeltest::scratchDir("assets_a"));
+        runB_ = new std::string(zeltest::scratchDir("assets_b"));
+        okA_ = TextureSet::writeAll(*runA_) && Catalogue::write(*runA_);
+        okB_ = TextureSet::writeAll(*runB_) && Catalogue::write(*runB_);
+    }
+    static void TearDownTestSuite() {
+        delete runA_;
+        delete runB_;
+        runA_ = runB_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(okA_);
+        ASSERT_TRUE(okB_);
+    }
+    static std::string texture(const std::string& name) { return TextureSet::textureDir(*runA_) + name; }
+
+    static std::string* runA_;
+    static std::string* runB_;
+    static bool okA_, okB_;
+};
+
+std::string* GeneratedTextures::runA_ = nullptr;
+std::string* GeneratedTextures::runB_ = nullptr;
+bool GeneratedTextures::okA_ = false;
+bool GeneratedTextures::okB_ = false;
+
+} // namespace
+
+TEST_F(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRun) {
+    std::vector<std::string> written = TextureSet::fileNames();
+    EXPECT_EQ(written.size(), sizeof(EXPECTED) / sizeof(EXPECTED[0]));
+    for (const char* name : EXPECTED) {
+        SCOPED_TRACE(name);
+        const std::string a = readAll(texture(name));
+        ASSERT_FALSE(a.empty());
+        EXPECT_TRUE(a == readAll(TextureSet::textureDir(*runB_) + name));
+        // The build ran the generator program into the run layout: same bytes.
+        EXPECT_TRUE(a == readAll(std::string(ZEL_RUN_BIN) + "/../data/textures/" + name));
+    }
+    const std::string catalogue = readAll(*runA_ + "/textures.xml");
+    EXPECT_FALSE(catalogue.empty());
+    EXPECT_EQ(catalogue, readAll(*runB_ + "/textures.xml"));
+    EXPECT_EQ(catalogue, readAll(std::string(ZEL_RUN_BIN) + "/../textures.xml"));
+}
+
+TEST_F(GeneratedTextures, EveryImageLoadsWithPowerOfTwoSidesAndTheExpectedDepth) {
+    const std::map<std::string, int> depth = {{"heightmap.tga", 32}, {"waterparticle_0.tga", 32},
+                                              {"gras_4_dl.tga", 24}};
+    for (const char* name : EXPECTED) {
+        SCOPED_TRACE(name);
+        auto image = loadImage(texture(name));
+        ASSERT_TRUE(image->loaded);
+        EXPECT_EQ(image->width & (image->width - 1), 0);
+        EXPECT_EQ(image->height & (image->height - 1), 0);
+        auto it = depth.find(name);
+        EXPECT_EQ(image->bitsPerPixel, it == depth.end() ? 24 : it->second);
+        if (std::string(name).rfind("sky_", 0) == 0 || std::string(name).rfind("water_", 0) == 0) {
+            EXPECT_EQ(image->width, 512);
+            EXPECT_EQ(image->height, 512);
+        }
+    }
+}
+
+// Walks every border texel of every face, finds the texel of the neighbouring
+// face that looks in nearly the same direction, and compares colours.
+static void checkSeams(const std::string& dir, const std::string& prefix, CubeLayout layout) {
+    std::unique_ptr<zel::Image> faces[CubeFaces::FACE_COUNT];
+    for (int f = 0; f < CubeFaces::FACE_COUNT; ++f) {
+        faces[f] = loadImage(dir + prefix + CubeFaces::name(CubeFaces::face(f)) + ".jpg");
+        ASSERT_TRUE(faces[f]->loaded);
+        ASSERT_EQ(faces[f]->format, zel::ImageFormat::RGB);
+    }
+    const int n = faces[0]->width;
+    double total = 0.0;
+    long count = 0;
+    int worst = 0;
+    for (int f = 0; f < CubeFaces::FACE_COUNT; ++f) {
+        for (int i = 0; i < n; ++i) {
+            for (int side = 0; side < 4; ++side) {
+                const int x = side == 0 ? 0 : side == 1 ? n - 1 : i;
+                const int y = side == 2 ? 0 : side == 3 ? n - 1 : i;
+                const Direction d = CubeFaces::direction(layout, CubeFaces::face(f), (x + 0.5f) / n, (y + 0.5f) / n);
+                // The neighbour is the other face this direction lands closest to.
+                int best = -1;
+                float bestExcess = 1e9f, bu = 0, bv = 0;
+                for (int g = 0; g < CubeFaces::FACE_COUNT; ++g) {
+                    float u, v;
+                    if (g == f || !CubeFaces::project(layout, CubeFaces::face(g), d, u, v)) continue;
+                    const float excess = std::fmax(std::fmax(-u, u - 1.0f), std::fmax(-v, v - 1.0f));
+                    if (excess < bestExcess) {
+                        bestExcess = excess;
+                        best = g;
+                        bu = u;
+                        bv = v;
+                    }
+                }
+                ASSERT_GE(best, 0);
+                ASSERT_LT(bestExcess, 1.5f / n);
+                const int nx = std::min(n - 1, std::max(0, static_cast<int>(bu * n)));
+                const int ny = std::min(n - 1, std::max(0, static_cast<int>(bv * n)));
+                for (int c = 0; c < 3; ++c) {
+                    const int diff = std::abs(channel(*faces[f], x, y, c) - channel(*faces[best], nx, ny, c));
+                    worst = std::max(worst, diff);
+                    total += diff;
+                    ++count;
+                }
+            }
+        }
+    }
+    // Across an edge the two texels are about one texel apart: only the image's
+    // own gradient and JPEG error separate them.
+    EXPECT_LT(total / count, 3.0);
+    EXPECT_LE(worst, 40);
+}
+
+TEST_F(GeneratedTextures, SkyBoxFacesMeetWithoutSeams) {
+    checkSeams(TextureSet::textureDir(*runA_), "sky_", CubeLayout::SkyBox);
+}
+
+TEST_F(GeneratedTextures, ReflectionCubeFacesMeetWithoutSeams) {
+    checkSeams(TextureSet::textureDir(*runA_), "water_", CubeLayout::CubeMap);
+}
+
+// The sun is the one feature that is not mirror-symmetric: it must show on the
+// face and at the texel that each layout maps its direction to. (The two layouts
+// are mirror images of each other, so seams alone would not catch a mix-up.)
+TEST_F(GeneratedTextures, SunShowsWhereEachLayoutLooksTowardsIt) {
+    const Direction sun = SkyPainter::sunDirection();
+    for (CubeLayout layout : {CubeLayout::SkyBox, CubeLayout::CubeMap}) {
+        const std::string prefix = layout == CubeLayout::SkyBox ? "sky_" : "water_";
+        SCOPED_TRACE(prefix);
+        float u = 0, v = 0;
+        ASSERT_TRUE(CubeFaces::project(layout, CubeFace::Front, sun, u, v));
+        ASSERT_TRUE(u > 0 && u < 1 && v > 0 && v < 1);
+        auto face = loadImage(texture(prefix + "front.jpg"));
+        auto brightness = [&](int x, int y) {
+            return channel(*face, x, y, 0) + channel(*face, x, y, 1) + channel(*face, x, y, 2);
+        };
+        int best = -1;
+        for (int y = 0; y < face->height; ++y)
+            for (int x = 0; x < face->width; ++x) best = std::max(best, brightness(x, y));
+        // Centre of the saturated disc around the sun.
+        double sx = 0, sy = 0;
+        int n = 0;
+        for (int y = 0; y < face->height; ++y)
+            for (int x = 0; x < face->width; ++x)
+                if (brightness(x, y) >= best - 10) {
+                    sx += x + 0.5;
+                    sy += y + 0.5;
+                    ++n;
+                }
+        EXPECT_GT(best, 740);
+        EXPECT_NEAR(sx / n, u * face->width, 4.0);
+        EXPECT_NEAR(sy / n, v * face->height, 4.0);
+    }
+}
+
+TEST_F(GeneratedTextures, SkyIsBrighterAboveTheHorizonThanBelow) {
+    auto front = loadImage(texture("sky_front.jpg"));
+    auto top = loadImage(texture("sky_top.jpg"));
+    auto bottom = loadImage(texture("sky_bottom.jpg"));
+    auto brightness = [](const zel::Image& im, int x, int y) {
+        return channel(im, x, y, 0) + channel(im, x, y, 1) + channel(im, x, y, 2);
+    };
+    // Blue overhead, darker sea haze below.
+    EXPECT_GT(channel(*top, 256, 256, 2), channel(*top, 256, 256, 0) + 40);
+    EXPECT_GT(brightness(*front, 256, 200), brightness(*front, 256, 500));
+    EXPECT_LT(brightness(*bottom, 256, 256), 200);
+}
+
+TEST_F(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
+    auto map = loadImage(texture("heightmap.tga"));
+    ASSERT_TRUE(map->loaded);
+    ASSERT_EQ(map->format, zel::ImageFormat::RGBA);
+    ASSERT_EQ(map->bitsPerPixel, 32);
+    const int w = map->width, h = map->height;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(channel(*map, x, y, 0), channel(*map, x, y, 1));
+            ASSERT_EQ(channel(*map, x, y, 0), channel(*map, x, y, 2));
+            ASSERT_EQ(channel(*map, x, y, 3), 255);
+        }
+    // The terrain's 100 x 100 grid reads pixel (trunc(i / 100 * W), trunc(j / 100 * H))
+    // for vertex (i, j) at world (-400 + 8 i, -400 + 8 j), grey g at height -20 + 0.1 g.
+    auto grey = [&](int i, int j) {
+        const int px = static_cast<int>((static_cast<float>(i) / 100.0f) * w);
+        const int pz = static_cast<int>((static_cast<float>(j) / 100.0f) * h);
+        return channel(*map, px, pz, 0);
+    };
+    // Vertices 44..56 span x and z from -48 to 48: the walled village and a margin.
+    for (int j = 44; j <= 56; ++j)
+        for (int i = 44; i <= 56; ++i) ASSERT_EQ(grey(i, j), 185) << i << "," << j;
+    int highest = 0, steepest = 0;
+    for (int j = 0; j < 100; ++j)
+        for (int i = 0; i < 100; ++i) {
+            highest = std::max(highest, grey(i, j));
+            if (i > 0) steepest = std::max(steepest, std::abs(grey(i, j) - grey(i - 1, j)));
+            if (j > 0) steepest = std::max(steepest, std::abs(grey(i, j) - grey(i, j - 1)));
+            // Every vertex on the outer rows and columns lies below the sea (grey 100).
+            if (i < 3 || j < 3 || i > 96 || j > 96) {
+                EXPECT_LT(grey(i, j), 100) << i << "," << j;
+            }
+        }
+    EXPECT_GT(highest, 200);   // there are hills above the plateau
+    EXPECT_LE(steepest, 25);   // at most 2.5 units of rise per 8-unit grid step
+}
+
+TEST_F(GeneratedTextures, CatalogueReadsCleanlyAndFitsItsTextures) {
+    std::unique_ptr<zel::TextureResourceFile> catalogue;
+    const std::string out = zeltest::captureStdout(
+        [&] { catalogue = std::make_unique<zel::TextureResourceFile>(*runA_ + "/textures.xml"); });
+    EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n");
+    ASSERT_TRUE(catalogue->isValid());
+    ASSERT_EQ(catalogue->getEntries().size(), Catalogue::entries().size());
+    bool clamped = false, noMipmaps = false, nearest = false;
+    for (const zel::TextureEntry& e : catalogue->getEntries()) {
+        SCOPED_TRACE(e.fileName);
+        EXPECT_FALSE(readAll(texture(e.fileName)).empty());
+        clamped = clamped || e.wrapS == GL_CLAMP;
+        noMipmaps = noMipmaps || !e.mipmaps;
+        nearest = nearest || e.magFilter == GL_NEAREST;
+    }
+    EXPECT_TRUE(clamped && noMipmaps && nearest);
+
+    // The font is looked up without mipmaps, so its filter must not need them.
+    ASSERT_TRUE(catalogue->hasEntry("font.bmp"));
+    const zel::TextureEntry font = catalogue->getEntry("font.bmp");
+    EXPECT_TRUE(font.minFilter == GL_LINEAR || font.minFilter == GL_NEAREST);
+    EXPECT_FALSE(font.mipmaps);
+    // The sprites blend by their own alpha.
+    ASSERT_TRUE(catalogue->hasEntry("waterparticle_0.tga"));
+    EXPECT_TRUE(catalogue->getEntry("waterparticle_0.tga").alpha);
+}
+
+TEST_F(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
+    const CatalogueEntry* entry = Catalogue::find("font.bmp");
+    ASSERT_NE(entry, nullptr);
+    auto font = loadImage(texture("font.bmp"), true, entry->keyRed, entry->keyGreen, entry->keyBlue);
+    ASSERT_TRUE(font->loaded);
+    ASSERT_EQ(font->width, 256);
+    ASSERT_EQ(font->height, 256);
+    ASSERT_EQ(font->format, zel::ImageFormat::RGBA);
+    auto opaqueIn = [&](int code) {
+        const int k = code - 32, cx = (k % 16) * 16, cy = (k / 16) * 16;
+        int opaque = 0, white = 0;
+        for (int y = cy; y < cy + 16; ++y)
+            for (int x = cx; x < cx + 16; ++x) {
+                if (channel(*font, x, y, 3) != 0) ++opaque;
+                if (channel(*font, x, y, 0) > 200 && channel(*font, x, y, 3) != 0) ++white;
+            }
+        return std::make_pair(opaque, white);
+    };
+    EXPECT_EQ(opaqueIn(' ').first, 0);
+    EXPECT_EQ(opaqueIn(127).first, 0);
+    for (int c : {'A', 'g', '0', '?', 'W', '@'}) {
+        SCOPED_TRACE(static_cast<char>(c));
+        EXPECT_GT(opaqueIn(c).first, 25);
+        EXPECT_GT(opaqueIn(c).second, 8);
+    }
+    // The glyph of '.' sits low in its cell and '\'' high: rows run top-down.
+    auto inkRows = [&](int code) {
+        const int k = code - 32, cx = (k % 16) * 16, cy = (k / 16) * 16;
+        double sum = 0;
+        int n = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                if (channel(*font, cx + x, cy + y, 0) > 240 && channel(*font, cx + x, cy + y, 3)) {
+                    sum += y;
+                    ++n;
+                }
+        return n ? sum / n : -1.0;
+    };
+    EXPECT_GT(inkRows('.'), 9.0);
+    EXPECT_LT(inkRows('\''), 7.0);
+    // Glyphs stay in the left part of their cell, which drawing advances over.
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            if (x % 16 >= 13) {
+                EXPECT_EQ(channel(*font, x, y, 3), 0) << x << "," << y;
+            }
+}
+
+TEST_F(GeneratedTextures, ParticleSpriteIsASoftWhiteDisc) {
+    auto sprite = loadImage(texture("waterparticle_0.tga"));
+    ASSERT_EQ(sprite->format, zel::ImageFormat::RGBA);
+    const int n = sprite->width;
+    EXPECT_EQ(channel(*sprite, 0, 0, 3), 0);
+    EXPECT_EQ(channel(*sprite, n - 1, n - 1, 3), 0);
+    EXPECT_EQ(channel(*sprite, n / 2, 0, 3), 0);
+    EXPECT_GT(channel(*sprite, n / 2, n / 2, 3), 230);
+    // Alpha falls off from the centre outwards; colours stay near white.
+    int previous = 256;
+    for (int x = n / 2; x < n; x += 8) {
+        const int a = channel(*sprite, x, n / 2, 3);
+        EXPECT_LE(a, previous);
+        previous = a;
+        if (a > 0) {
+            for (int c = 0; c < 3; ++c) EXPECT_GT(channel(*sprite, x, n / 2, c), 210);
+        }
+    }
+}
+
+TEST_F(GeneratedTextures, FireRampRunsFromBlackToWhiteAndMaskIsAWhiteFlame) {
+    auto ramp = loadImage(texture("firecolor.jpg"));
+    const int w = ramp->width, mid = ramp->height / 2;
+    auto lum = [&](int x) { return channel(*ramp, x, mid, 0) + channel(*ramp, x, mid, 1) + channel(*ramp, x, mid, 2); };
+    EXPECT_LT(lum(0), 30);
+    EXPECT_GT(lum(w - 1), 720);
+    for (int x = 16; x < w; x += 16) EXPECT_GE(lum(x) + 12, lum(x - 16)) << x;
+    // Red comes first: halfway along red clearly leads blue.
+    EXPECT_GT(channel(*ramp, w / 2, mid, 0), channel(*ramp, w / 2, mid, 2) + 150);
+
+    auto mask = loadImage(texture("firemask.bmp"));
+    const int n = mask->width;
+    EXPECT_GT(channel(*mask, n / 2, n * 2 / 3, 0), 240);  // body of the flame
+    EXPECT_LT(channel(*mask, n / 8, n / 2, 0), 5);        // beside it
+    EXPECT_LT(channel(*mask, n / 2, 2, 0), 5);            // above the tip
+    EXPECT_LT(channel(*mask, 3 * n / 8, n / 5, 0), 5);    // the tip is narrow
+}
+
+TEST_F(GeneratedTextures, RepeatingTexturesTileSeamlessly) {
+    for (const char* name : TILING) {
+        SCOPED_TRACE(name);
+        auto image = loadImage(texture(name));
+        ASSERT_TRUE(image->loaded);
+        const int w = image->width, h = image->height;
+        // Mean difference across the wrap edges against that between two
+        // neighbouring columns (rows) in the middle of the image.
+        double wrapX = 0, innerX = 0, wrapY = 0, innerY = 0;
+        for (int i = 0; i < h; ++i)
+            for (int c = 0; c < 3; ++c) {
+                wrapX += std::abs(channel(*image, w - 1, i, c) - channel(*image, 0, i, c));
+                innerX += std::abs(channel(*image, w / 2 - 1, i, c) - channel(*image, w / 2, i, c));
+            }
+        for (int i = 0; i < w; ++i)
+            for (int c = 0; c < 3; ++c) {
+                wrapY += std::abs(channel(*image, i, h - 1, c) - channel(*image, i, 0, c));
+                innerY += std::abs(channel(*image, i, h / 2 - 1, c) - channel(*image, i, h / 2, c));
+            }
+        EXPECT_LT(wrapX / (3 * h), 2.0 * innerX / (3 * h) + 4.0);
+        EXPECT_LT(wrapY / (3 * w), 2.0 * innerY / (3 * w) + 4.0);
+    }
+}
