@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "effects/EffectsTestSupport.h"
 #include "effects/ParticleSystem.h"
 #include "effects/Random.h"
-#include "effects/EffectsTestSupport.h"
 #include "resources/Texture.h"
 
 using effectstest::isBlack;
 using effectstest::isWhite;
-using effectstest::pixelView;
 using zel::Particle;
 using zel::ParticleSystem;
 using zel::Random;
@@ -19,168 +19,93 @@ using zeltest::readPixel;
 
 namespace {
 
-class ParticleSystemTest : public zeltest::GLTest {
-protected:
-    // A system whose direction (1, 2, 2) normalises to exactly (1/3, 2/3, 2/3).
-    static ParticleSystem makeSystem() {
-        return ParticleSystem("waterparticle_0.tga", Vector3(5.0f, 6.0f, 7.0f), Vector3(1.0f, 2.0f, 2.0f));
-    }
-};
-
-// The birth a system with the given spread draws next, predicted from a copy
-// of the shared generator.
-struct Birth {
-    int factor[3];
-    float life;
-};
-
-Birth predictBirth(Random& generator, int spread) {
-    Birth birth{};
-    for (int& f : birth.factor) f = (generator.next() % spread) - spread / 2;
-    birth.life = 2.0f * Random::unit(generator.next());
-    return birth;
+// Direction (1, 2, 2) normalises to (1/3, 2/3, 2/3).
+ParticleSystem makeSystem() {
+    return ParticleSystem("waterparticle_0.tga", Vector3(5.0f, 6.0f, 7.0f), Vector3(1.0f, 2.0f, 2.0f));
 }
 
-void expectBirthsInRange(ParticleSystem& system, int spread, int lowest, int highest) {
-    system.setSpread(spread);
-    const float direction[3] = {system.getDirection().x, system.getDirection().y, system.getDirection().z};
-    std::vector<bool> seen(static_cast<std::size_t>(highest - lowest + 1), false);
+// Predicts one birth from a copy of the shared generator: three velocity factors, then life.
+void predictBirth(Random& generator, int spread, int factor[3], float& life) {
+    for (int axis = 0; axis < 3; ++axis) factor[axis] = (generator.next() % spread) - spread / 2;
+    life = 2.0f * Random::unit(generator.next());
+}
+
+void placeAll(ParticleSystem& system, const Vector3& position, const Vector3& velocity, float life) {
     for (Particle& p : system.getParticles()) {
-        Random predictor = Random::shared();
-        const Birth expected = predictBirth(predictor, spread);
-        system.respawn(p);
-        const float velocity[3] = {p.velocity.x, p.velocity.y, p.velocity.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            ASSERT_GE(expected.factor[axis], lowest);
-            ASSERT_LE(expected.factor[axis], highest);
-            ASSERT_FLOAT_EQ(velocity[axis], static_cast<float>(expected.factor[axis]) * direction[axis])
-                << "spread " << spread << " axis " << axis;
-            seen[static_cast<std::size_t>(expected.factor[axis] - lowest)] = true;
-        }
-        ASSERT_FLOAT_EQ(p.life, expected.life);
-        ASSERT_EQ(p.position, system.getEmitter());
+        p.position = position;
+        p.velocity = velocity;
+        p.life = life;
     }
-    // A thousand births with three draws each reach every factor of the range.
-    for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_TRUE(seen[i]) << "factor " << lowest + static_cast<int>(i);
 }
+
+using ParticleSystemTest = zeltest::GLTest;
 
 } // namespace
 
-TEST_F(ParticleSystemTest, ConstructionSetsDefaultsAndBirthsEveryParticle) {
-    const Random before = Random::shared();
+TEST_F(ParticleSystemTest, ConstructionBirthsThePoolInactive) {
+    Random predictor = Random::shared();
     ParticleSystem system = makeSystem();
     EXPECT_FALSE(system.isActive());
-    EXPECT_EQ(system.getParticles().size(), 1000u);
-    EXPECT_EQ(system.getSpread(), 10);
-    EXPECT_FLOAT_EQ(system.getTimeStep(), 0.1f);
-    EXPECT_FLOAT_EQ(system.getDecay(), 0.1f);
-    EXPECT_FLOAT_EQ(system.getPointSize(), 32.0f);
-    EXPECT_EQ(system.getGravity(), Vector3(0.0f, -0.98f, 0.0f));
-    EXPECT_TRUE(system.getPointSprites());
-    EXPECT_TRUE(system.getBillboard());
-    EXPECT_EQ(system.getMode(), ParticleSystem::MODE_CONTINUOUS);
-    EXPECT_FALSE(system.getFadeEnabled());
-    EXPECT_NEAR(system.getDirection().x, 1.0f / 3.0f, 1e-6f);
-    EXPECT_NEAR(system.getDirection().y, 2.0f / 3.0f, 1e-6f);
-    EXPECT_NEAR(system.getDirection().z, 2.0f / 3.0f, 1e-6f);
-
+    ASSERT_EQ(system.getParticles().size(), 1000u);
+    for (const Particle& p : system.getParticles()) {
+        int factor[3];
+        float life;
+        predictBirth(predictor, 10, factor, life);
+        ASSERT_FLOAT_EQ(p.velocity.y, factor[1] * (2.0f / 3.0f));
+        ASSERT_EQ(p.life, life);
+    }
+    EXPECT_EQ(predictor.getState(), Random::shared().getState()) << "four draws per particle";
     GLfloat range[2];
     glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
-    EXPECT_FLOAT_EQ(system.getMaxPointSize(), range[1]);
+    EXPECT_EQ(system.getMaxPointSize(), range[1]);
     ASSERT_NE(system.getTexture(), nullptr);
     EXPECT_EQ(system.getTexture()->getName(), "waterparticle_0.tga");
-
-    // The pool was born with the default spread of 10, in pool order, four draws each.
-    Random predictor = before;
-    for (const Particle& p : system.getParticles()) {
-        const Birth expected = predictBirth(predictor, 10);
-        ASSERT_FLOAT_EQ(p.velocity.y, static_cast<float>(expected.factor[1]) * system.getDirection().y);
-        ASSERT_FLOAT_EQ(p.life, expected.life);
-    }
-    EXPECT_EQ(predictor.getState(), Random::shared().getState());
 }
 
-TEST_F(ParticleSystemTest, BirthVelocitiesFollowTheSpread) {
+TEST_F(ParticleSystemTest, BirthVelocityFactorsAndLifeFollowTheSpread) {
     ParticleSystem system = makeSystem();
-    {
-        SCOPED_TRACE("spread 10: factors -5 to 4");
-        expectBirthsInRange(system, 10, -5, 4);
-    }
-    {
-        SCOPED_TRACE("spread 100: factors -50 to 49");
-        expectBirthsInRange(system, 100, -50, 49);
-    }
-    {
-        SCOPED_TRACE("spread 1: every velocity is 0");
-        expectBirthsInRange(system, 1, 0, 0);
-        for (const Particle& p : system.getParticles()) ASSERT_EQ(p.velocity.lengthSquared(), 0.0f);
-    }
-    {
-        SCOPED_TRACE("spread below 1 is raised to 1 instead of dividing by zero");
-        system.setSpread(0);
-        EXPECT_EQ(system.getSpread(), 1);
-        system.setSpread(-7);
-        EXPECT_EQ(system.getSpread(), 1);
-    }
-}
-
-TEST_F(ParticleSystemTest, LifeLiesBetweenZeroAndTwo) {
-    ParticleSystem system = makeSystem();
-    float lowest = 2.0f, highest = 0.0f;
-    for (int round = 0; round < 20; ++round) {
-        system.respawnAll();
-        for (const Particle& p : system.getParticles()) {
-            ASSERT_GE(p.life, 0.0f);
-            ASSERT_LE(p.life, 2.0f);
-            lowest = std::min(lowest, p.life);
-            highest = std::max(highest, p.life);
+    const float direction[3] = {1.0f / 3.0f, 2.0f / 3.0f, 2.0f / 3.0f};
+    const struct { int spread, lowest, highest; } cases[] = {{10, -5, 4}, {100, -50, 49}, {1, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("spread " + std::to_string(c.spread));
+        system.setSpread(c.spread);
+        int lowest = 1000, highest = -1000;
+        float shortest = 2.0f, longest = 0.0f;
+        for (Particle& p : system.getParticles()) {
+            system.respawn(p);
+            ASSERT_EQ(p.position, system.getEmitter());
+            const float v[3] = {p.velocity.x, p.velocity.y, p.velocity.z};
+            for (int axis = 0; axis < 3; ++axis) {
+                const float factor = v[axis] / direction[axis];
+                ASSERT_NEAR(factor, std::round(factor), 1e-4f);
+                lowest = std::min(lowest, static_cast<int>(std::round(factor)));
+                highest = std::max(highest, static_cast<int>(std::round(factor)));
+            }
+            shortest = std::min(shortest, p.life);
+            longest = std::max(longest, p.life);
         }
+        EXPECT_EQ(lowest, c.lowest);
+        EXPECT_EQ(highest, c.highest);
+        EXPECT_GE(shortest, 0.0f);
+        EXPECT_LE(longest, 2.0f);
+        EXPECT_GT(longest - shortest, 1.9f);
     }
-    EXPECT_LT(lowest, 0.01f);
-    EXPECT_GT(highest, 1.99f);
+    system.setSpread(0);
+    EXPECT_EQ(system.getSpread(), 1) << "a spread below 1 would divide by zero";
 }
 
-TEST_F(ParticleSystemTest, SpreadOneParticlesOnlyFallUnderGravity) {
-    ParticleSystem system = makeSystem();
-    system.setSpread(1);
-    system.setDecay(0.0f);
-    system.respawnAll();
-    system.setActive(true);
-    system.update(15);
-    Particle& p = system.getParticles()[0];
-    EXPECT_EQ(p.position, Vector3(5.0f, 6.0f, 7.0f)); // moved by the zero velocity first
-    EXPECT_EQ(p.velocity, Vector3(0.0f, -0.98f, 0.0f));
-    system.update(15);
-    EXPECT_FLOAT_EQ(p.position.y, 6.0f - 0.098f);
-    EXPECT_FLOAT_EQ(p.velocity.y, -1.96f);
-    EXPECT_FLOAT_EQ(p.position.x, 5.0f);
-    EXPECT_FLOAT_EQ(p.position.z, 7.0f);
-}
-
-TEST_F(ParticleSystemTest, UpdateMovesThenAcceleratesThenAgesIgnoringElapsedTime) {
+TEST_F(ParticleSystemTest, UpdateMovesAcceleratesAndAgesPerCallNotPerMillisecond) {
     ParticleSystem system = makeSystem();
     system.setActive(true);
     system.setTimeStep(0.5f);
     system.setDecay(0.25f);
-    for (Particle& p : system.getParticles()) {
-        p.position = Vector3(1.0f, 2.0f, 3.0f);
-        p.velocity = Vector3(2.0f, 4.0f, -2.0f);
-        p.life = 1.5f;
-    }
-    system.update(15);
-    std::vector<Particle> afterShortTick = system.getParticles();
-    for (Particle& p : system.getParticles()) {
-        p.position = Vector3(1.0f, 2.0f, 3.0f);
-        p.velocity = Vector3(2.0f, 4.0f, -2.0f);
-        p.life = 1.5f;
-    }
-    system.update(5000);
-    for (std::size_t i = 0; i < afterShortTick.size(); ++i) {
-        const Particle& p = system.getParticles()[i];
-        ASSERT_EQ(p.position, Vector3(2.0f, 4.0f, 2.0f));
-        ASSERT_EQ(p.velocity, Vector3(2.0f, 3.02f, -2.0f));
-        ASSERT_FLOAT_EQ(p.life, 1.25f);
-        ASSERT_EQ(p.position, afterShortTick[i].position);
+    for (std::uint32_t elapsed : {15u, 5000u}) {
+        placeAll(system, Vector3(1.0f, 2.0f, 3.0f), Vector3(2.0f, 4.0f, -2.0f), 1.5f);
+        system.update(elapsed);
+        const Particle& p = system.getParticles()[0];
+        EXPECT_EQ(p.position, Vector3(2.0f, 4.0f, 2.0f)) << elapsed;
+        EXPECT_EQ(p.velocity, Vector3(2.0f, 3.02f, -2.0f)) << elapsed;
+        EXPECT_EQ(p.life, 1.25f) << elapsed;
     }
 }
 
@@ -188,26 +113,21 @@ TEST_F(ParticleSystemTest, ContinuousModeRebirthsAtLifeExactlyZero) {
     ParticleSystem system = makeSystem();
     system.setActive(true);
     system.setDecay(0.25f);
+    placeAll(system, Vector3(100.0f, 100.0f, 100.0f), Vector3(), 1.0f);
     std::vector<Particle>& pool = system.getParticles();
-    for (Particle& p : pool) {
-        p.position = Vector3(100.0f, 100.0f, 100.0f);
-        p.velocity = Vector3(0.0f, 0.0f, 0.0f);
-        p.life = 1.0f;
-    }
     pool[3].life = 0.25f; // reaches exactly 0
-    pool[7].life = 0.5f;  // reaches 0.25 and lives on
+    pool[7].life = 0.5f;
 
-    // Only particle 3 is reborn, in pool order, with the next four draws.
     Random predictor = Random::shared();
-    const Birth expected = predictBirth(predictor, system.getSpread());
+    int factor[3];
+    float life;
+    predictBirth(predictor, system.getSpread(), factor, life);
     system.update(15);
     EXPECT_EQ(pool[3].position, system.getEmitter());
-    EXPECT_FLOAT_EQ(pool[3].life, expected.life);
-    EXPECT_FLOAT_EQ(pool[3].velocity.x, static_cast<float>(expected.factor[0]) * system.getDirection().x);
-    EXPECT_EQ(predictor.getState(), Random::shared().getState());
-    EXPECT_FLOAT_EQ(pool[7].life, 0.25f);
-    EXPECT_NE(pool[7].position, system.getEmitter());
-    EXPECT_TRUE(system.isActive());
+    EXPECT_EQ(pool[3].life, life);
+    EXPECT_FLOAT_EQ(pool[3].velocity.x, factor[0] / 3.0f);
+    EXPECT_EQ(predictor.getState(), Random::shared().getState()) << "only particle 3 was reborn";
+    EXPECT_EQ(pool[7].life, 0.25f);
 }
 
 TEST_F(ParticleSystemTest, BurstModeRebirthsNothingAndTurnsItselfOff) {
@@ -215,68 +135,36 @@ TEST_F(ParticleSystemTest, BurstModeRebirthsNothingAndTurnsItselfOff) {
     system.setActive(true);
     system.setMode(ParticleSystem::MODE_BURST);
     system.setDecay(0.5f);
-    std::vector<Particle>& pool = system.getParticles();
-    for (Particle& p : pool) {
-        p.position = Vector3(100.0f, 100.0f, 100.0f);
-        p.velocity = Vector3(1.0f, 0.0f, 0.0f);
-        p.life = 0.5f;
-    }
-    pool[10].life = 1.0f;
-
+    placeAll(system, Vector3(100.0f, 100.0f, 100.0f), Vector3(1.0f, 0.0f, 0.0f), 0.5f);
+    system.getParticles()[10].life = 1.0f;
     const Random before = Random::shared();
     system.update(15);
     EXPECT_TRUE(system.isActive()) << "one particle still has life 0.5";
-    EXPECT_FLOAT_EQ(pool[0].life, 0.0f);
-    EXPECT_NE(pool[0].position, system.getEmitter());
-
     system.update(15);
-    EXPECT_FLOAT_EQ(pool[10].life, 0.0f);
     EXPECT_FALSE(system.isActive()) << "life exactly 0 counts as dead";
     EXPECT_EQ(before.getState(), Random::shared().getState()) << "nothing is reborn";
-
-    // Stopped for good: further updates change nothing.
-    const Vector3 where = pool[0].position;
+    const Vector3 where = system.getParticles()[0].position;
     system.update(15);
-    EXPECT_EQ(pool[0].position, where);
-    EXPECT_FALSE(system.isActive());
+    EXPECT_EQ(system.getParticles()[0].position, where) << "stopped for good";
 }
 
 TEST(ParticleFadeZone, AlphaAndKillDecisions) {
-    const Vector3 a(-10.0f, 2.0f, 20.0f);
-    const Vector3 b(-10.0f, 1.0f, 20.0f);
-    bool kill = true;
-    {
-        SCOPED_TRACE("above fadeA, out of reach of fadeB: opaque");
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 2.5f, 20.0f), a, b, &kill), 1.0f);
-        EXPECT_FALSE(kill);
-    }
-    {
-        SCOPED_TRACE("between the points: fades as it nears fadeB");
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 1.5f, 20.0f), a, b, &kill), 0.25f);
-        EXPECT_FALSE(kill);
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 1.9f, 20.0f), a, b, &kill), 0.81f);
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(a, a, b, &kill), 1.0f);
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(b, a, b, &kill), 0.0f);
-        EXPECT_FALSE(kill) << "at fadeB itself the particle is within reach of both";
-    }
-    {
-        SCOPED_TRACE("beyond fadeB, within its reach: killed");
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 0.5f, 20.0f), a, b, &kill), 0.0f);
-        EXPECT_TRUE(kill);
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 0.0f, 20.0f), a, b, &kill), 0.0f);
-        EXPECT_TRUE(kill) << "exactly one unit below fadeB still counts";
-    }
-    {
-        SCOPED_TRACE("far below fadeB: out of reach, opaque");
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, -0.5f, 20.0f), a, b, &kill), 1.0f);
-        EXPECT_FALSE(kill);
-    }
-    {
-        SCOPED_TRACE("fadeA equal to fadeB: only the point itself is in the zone");
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(a, a, a, &kill), 0.0f);
-        EXPECT_FALSE(kill);
-        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(Vector3(-10.0f, 2.001f, 20.0f), a, a, &kill), 1.0f);
-        EXPECT_FALSE(kill);
+    const Vector3 a(-10.0f, 2.0f, 20.0f), b(-10.0f, 1.0f, 20.0f);
+    const struct { Vector3 p, a, b; float alpha; bool kill; const char* what; } cases[] = {
+        {Vector3(-10.0f, 2.5f, 20.0f), a, b, 1.0f, false, "above fadeA, out of fadeB's reach"},
+        {Vector3(-10.0f, 1.5f, 20.0f), a, b, 0.25f, false, "halfway"},
+        {Vector3(-10.0f, 1.9f, 20.0f), a, b, 0.81f, false, "near fadeA"},
+        {b, a, b, 0.0f, false, "at fadeB, within reach of both"},
+        {Vector3(-10.0f, 0.5f, 20.0f), a, b, 0.0f, true, "beyond fadeB"},
+        {Vector3(-10.0f, 0.0f, 20.0f), a, b, 0.0f, true, "one unit beyond fadeB"},
+        {Vector3(-10.0f, -0.5f, 20.0f), a, b, 1.0f, false, "far below"},
+        {a, a, a, 0.0f, false, "fadeA = fadeB: at the point, 0 divided by 1"},
+        {Vector3(-10.0f, 2.001f, 20.0f), a, a, 1.0f, false, "fadeA = fadeB: anywhere else"},
+    };
+    for (const auto& c : cases) {
+        bool kill = !c.kill;
+        EXPECT_FLOAT_EQ(ParticleSystem::fadeAlpha(c.p, c.a, c.b, &kill), c.alpha) << c.what;
+        EXPECT_EQ(kill, c.kill) << c.what;
     }
 }
 
@@ -284,89 +172,50 @@ TEST_F(ParticleSystemTest, InactiveSystemChangesAndDrawsNothing) {
     ParticleSystem system = makeSystem();
     system.setTexture(nullptr);
     system.setFadeEnabled(true);
-    system.setFadeZone(Vector3(400.0f, 300.0f, 0.0f), Vector3(400.0f, 300.0f, 0.0f));
-    for (Particle& p : system.getParticles()) p.position = Vector3(400.0f, 300.0f, 0.0f);
-    const std::vector<Particle> before = system.getParticles();
+    placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f), 0.05f);
     const Random generator = Random::shared();
-
-    pixelView();
+    effectstest::pixelView();
     system.update(15);
     system.render();
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        ASSERT_EQ(system.getParticles()[i].position, before[i].position);
-        ASSERT_EQ(system.getParticles()[i].velocity, before[i].velocity);
-        ASSERT_EQ(system.getParticles()[i].life, before[i].life) << "the fade zone kills nothing while inactive";
+    for (const Particle& p : system.getParticles()) {
+        ASSERT_EQ(p.position, Vector3(400.0f, 300.0f, 0.0f));
+        ASSERT_EQ(p.life, 0.05f) << "neither aged nor killed by the fade zone";
     }
     EXPECT_EQ(generator.getState(), Random::shared().getState());
     EXPECT_TRUE(isBlack(readPixel(400, 300)));
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
-
-namespace {
-
-// Draws the whole pool as one white particle at pixel (400, 300) and reports
-// how far the drawn square reaches to the right of the centre.
-int drawnHalfWidth(ParticleSystem& system) {
-    for (Particle& p : system.getParticles()) {
-        p.position = Vector3(400.0f, 300.0f, 0.0f);
-        p.life = 1.0f;
-    }
-    system.setTexture(nullptr);
-    system.setActive(true);
-    pixelView();
-    system.render();
-    int reach = 0;
-    while (reach < 100 && isWhite(readPixel(400 + reach, 300))) ++reach;
-    return reach;
-}
-
-} // namespace
 
 TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
     ParticleSystem system = makeSystem();
-    {
-        SCOPED_TRACE("point sprites of 32 pixels");
-        EXPECT_EQ(drawnHalfWidth(system), 16);
-        EXPECT_FALSE(glIsEnabled(GL_POINT_SPRITE));
-    }
-    {
-        SCOPED_TRACE("billboard of half-size pointSize, facing the unrotated view");
-        system.setPointSprites(false);
-        system.setPointSize(10.0f);
-        EXPECT_EQ(drawnHalfWidth(system), 10);
-    }
-    {
-        SCOPED_TRACE("flat square of edge pointSize");
-        system.setBillboard(false);
-        EXPECT_EQ(drawnHalfWidth(system), 5);
-    }
-    {
-        SCOPED_TRACE("state after drawing");
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-        float colour[4];
-        effectstest::currentColor(colour);
-        EXPECT_EQ(colour[0], 1.0f);
-        EXPECT_EQ(colour[3], 1.0f);
-    }
-}
-
-TEST_F(ParticleSystemTest, TexturedPointSpritesCarryTheirImage) {
-    ParticleSystem system = makeSystem();
+    system.setTexture(nullptr);
     system.setActive(true);
-    for (Particle& p : system.getParticles()) {
-        p.position = Vector3(400.0f, 300.0f, 0.0f);
-        p.life = 1.0f;
-    }
-    pixelView();
-    system.render();
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D)) << "texturing stays on";
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), system.getTexture()->getId());
-    // The particle image is brightest in its middle and lets the background through at its rim.
-    const zeltest::Pixel centre = readPixel(400, 300);
-    EXPECT_GT(centre.r + centre.g + centre.b, 0);
+    // How far right of the particle the white square reaches, in pixels.
+    auto halfWidth = [&]() {
+        placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(), 1.0f);
+        effectstest::pixelView();
+        system.render();
+        int reach = 0;
+        while (reach < 100 && isWhite(readPixel(400 + reach, 300))) ++reach;
+        return reach;
+    };
+    EXPECT_EQ(halfWidth(), 16) << "point sprites of 32 pixels";
+    EXPECT_FALSE(glIsEnabled(GL_POINT_SPRITE));
+    system.setPointSprites(false);
+    system.setPointSize(10.0f);
+    EXPECT_EQ(halfWidth(), 10) << "camera-facing quads of half-size pointSize";
+    system.setBillboard(false);
+    EXPECT_EQ(halfWidth(), 5) << "flat squares of edge pointSize";
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+
+    // A textured point sprite carries its image: bright middle, transparent rim.
+    system.setTexture(makeSystem().getTexture());
+    system.setPointSprites(true);
+    system.setPointSize(64.0f);
+    halfWidth();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_GT(readPixel(400, 300).r, 150);
+    EXPECT_TRUE(isBlack(readPixel(431, 331)));
     glDisable(GL_TEXTURE_2D);
 }
 
@@ -376,29 +225,21 @@ TEST_F(ParticleSystemTest, FadeZoneDimsParticlesAndKillsThoseBeyondIt) {
     system.setPointSprites(false);
     system.setBillboard(false);
     system.setPointSize(4.0f);
-    // fadeA 100 pixels above fadeB: L^2 = 10000.
     system.setFadeZone(Vector3(400.0f, 400.0f, 0.0f), Vector3(400.0f, 300.0f, 0.0f));
     system.setFadeEnabled(true);
     system.setActive(true);
+    placeAll(system, Vector3(100.0f, 100.0f, 0.0f), Vector3(), 1.0f);
     std::vector<Particle>& pool = system.getParticles();
-    for (Particle& p : pool) {
-        p.position = Vector3(100.0f, 100.0f, 0.0f); // far from both: opaque
-        p.life = 1.0f;
-    }
-    pool[0].position = Vector3(400.0f, 350.0f, 0.0f); // halfway: alpha 2500 / 10000
-    pool[1].position = Vector3(400.0f, 250.0f, 0.0f); // beyond fadeB: killed, invisible
-
-    pixelView();
+    pool[0].position = Vector3(400.0f, 350.0f, 0.0f); // alpha 2500 / 10000
+    pool[1].position = Vector3(400.0f, 250.0f, 0.0f); // beyond fadeB
+    effectstest::pixelView();
     system.render();
     EXPECT_NEAR(readPixel(400, 350).r, 64, 2);
     EXPECT_TRUE(isBlack(readPixel(400, 250)));
     EXPECT_TRUE(isWhite(readPixel(100, 100)));
-    EXPECT_FLOAT_EQ(pool[1].life, 0.0f);
-    EXPECT_FLOAT_EQ(pool[0].life, 1.0f);
-
-    // The next continuous update gives the killed particle a new birth.
+    EXPECT_EQ(pool[1].life, 0.0f);
     system.setDecay(0.0f);
     system.update(15);
-    EXPECT_EQ(pool[1].position, system.getEmitter());
-    EXPECT_GE(pool[1].life, 0.0f);
+    EXPECT_EQ(pool[1].position, system.getEmitter()) << "killed particles are reborn by the next update";
+    EXPECT_EQ(pool[0].life, 1.0f);
 }

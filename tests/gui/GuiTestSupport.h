@@ -28,12 +28,13 @@ inline zeltest::Pixel guiPixel(int x, int y) { return zeltest::readPixel(x, 599 
 
 inline bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
 
-// True when some pixel of the GUI rectangle [x0, x1) x [y0, y1) is near white.
-inline bool anyWhite(int x0, int y0, int x1, int y1) {
+// True when some pixel of the GUI rectangle [x0, x1) x [y0, y1) is grey or
+// white with every channel above the level.
+inline bool anyWhite(int x0, int y0, int x1, int y1, int level = 200) {
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const zeltest::Pixel p = guiPixel(x, y);
-            if (p.r > 200 && p.g > 200 && p.b > 200) return true;
+            if (p.r > level && p.g > level && p.b > level) return true;
         }
     return false;
 }
