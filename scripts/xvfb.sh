@@ -6,7 +6,7 @@ start_xvfb() {
   for n in $(seq 90 140); do
     [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
   done
-  Xvfb ":${n}" -screen 0 800x600x24 -nolisten tcp +extension GLX >/tmp/xvfb-${n}.log 2>&1 &
+  Xvfb ":${n}" -screen 0 800x600x24 -nolisten tcp -noreset +extension GLX >/tmp/xvfb-${n}.log 2>&1 &
   XVFB_PID=$!
   trap 'kill ${XVFB_PID} 2>/dev/null || true' EXIT
   export DISPLAY=":${n}"
