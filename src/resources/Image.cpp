@@ -44,7 +44,7 @@ bool jpegSizeAcceptable(SDL_RWops* stream) {
     // The stream is positioned after the two start-of-image bytes.
     for (;;) {
         if (!readExactly(stream, marker, 1)) return false;
-        if (marker[0] != 0xFF) return false;
+        if (marker[0] != 0xFF) continue; // stray bytes between segments, skipped as the decoder does
         do {
             if (!readExactly(stream, marker + 1, 1)) return false;
         } while (marker[1] == 0xFF);
