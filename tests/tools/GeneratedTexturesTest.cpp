@@ -52,55 +52,35 @@ int channel(const zel::Image& image, int x, int y, int c) {
     return image.data[(static_cast<size_t>(y) * image.width + x) * image.getBytesPerPixel() + c];
 }
 
-class GeneratedTextures : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        runA_ = new std::string(zeltest::scratchDir("assets_a"));
-        runB_ = new std::string(zeltest::scratchDir("assets_b"));
-        okA_ = TextureSet::writeAll(*runA_) && Catalogue::write(*runA_);
-        okB_ = TextureSet::writeAll(*runB_) && Catalogue::write(*runB_);
-    }
-    static void TearDownTestSuite() {
-        delete runA_;
-        delete runB_;
-        runA_ = runB_ = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(okA_);
-        ASSERT_TRUE(okB_);
-    }
-    static std::string texture(const std::string& name) { return TextureSet::textureDir(*runA_) + name; }
+// The textures as the build wrote them into the run layout with the generator
+// program; the first test below proves they equal what the library writes.
+std::string runDir() { return std::string(ZEL_RUN_BIN) + "/.."; }
 
-    static std::string* runA_;
-    static std::string* runB_;
-    static bool okA_, okB_;
-};
-
-std::string* GeneratedTextures::runA_ = nullptr;
-std::string* GeneratedTextures::runB_ = nullptr;
-bool GeneratedTextures::okA_ = false;
-bool GeneratedTextures::okB_ = false;
+std::string texture(const std::string& name) { return TextureSet::textureDir(runDir()) + name; }
 
 } // namespace
 
-TEST_F(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRun) {
+TEST(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRun) {
+    const std::string runA = zeltest::scratchDir("assets_a"), runB = zeltest::scratchDir("assets_b");
+    ASSERT_TRUE(TextureSet::writeAll(runA) && Catalogue::write(runA));
+    ASSERT_TRUE(TextureSet::writeAll(runB) && Catalogue::write(runB));
     std::vector<std::string> written = TextureSet::fileNames();
     EXPECT_EQ(written.size(), sizeof(EXPECTED) / sizeof(EXPECTED[0]));
     for (const char* name : EXPECTED) {
         SCOPED_TRACE(name);
-        const std::string a = readAll(texture(name));
+        const std::string a = readAll(TextureSet::textureDir(runA) + name);
         ASSERT_FALSE(a.empty());
-        EXPECT_TRUE(a == readAll(TextureSet::textureDir(*runB_) + name));
+        EXPECT_TRUE(a == readAll(TextureSet::textureDir(runB) + name));
         // The build ran the generator program into the run layout: same bytes.
-        EXPECT_TRUE(a == readAll(std::string(ZEL_RUN_BIN) + "/../data/textures/" + name));
+        EXPECT_TRUE(a == readAll(texture(name)));
     }
-    const std::string catalogue = readAll(*runA_ + "/textures.xml");
+    const std::string catalogue = readAll(runA + "/textures.xml");
     EXPECT_FALSE(catalogue.empty());
-    EXPECT_EQ(catalogue, readAll(*runB_ + "/textures.xml"));
-    EXPECT_EQ(catalogue, readAll(std::string(ZEL_RUN_BIN) + "/../textures.xml"));
+    EXPECT_EQ(catalogue, readAll(runB + "/textures.xml"));
+    EXPECT_EQ(catalogue, readAll(runDir() + "/textures.xml"));
 }
 
-TEST_F(GeneratedTextures, EveryImageLoadsWithPowerOfTwoSidesAndTheExpectedDepth) {
+TEST(GeneratedTextures, EveryImageLoadsWithPowerOfTwoSidesAndTheExpectedDepth) {
     const std::map<std::string, int> depth = {{"heightmap.tga", 32}, {"waterparticle_0.tga", 32},
                                               {"gras_4_dl.tga", 24}};
     for (const char* name : EXPECTED) {
@@ -170,18 +150,18 @@ static void checkSeams(const std::string& dir, const std::string& prefix, CubeLa
     EXPECT_LE(worst, 40);
 }
 
-TEST_F(GeneratedTextures, SkyBoxFacesMeetWithoutSeams) {
-    checkSeams(TextureSet::textureDir(*runA_), "sky_", CubeLayout::SkyBox);
+TEST(GeneratedTextures, SkyBoxFacesMeetWithoutSeams) {
+    checkSeams(TextureSet::textureDir(runDir()), "sky_", CubeLayout::SkyBox);
 }
 
-TEST_F(GeneratedTextures, ReflectionCubeFacesMeetWithoutSeams) {
-    checkSeams(TextureSet::textureDir(*runA_), "water_", CubeLayout::CubeMap);
+TEST(GeneratedTextures, ReflectionCubeFacesMeetWithoutSeams) {
+    checkSeams(TextureSet::textureDir(runDir()), "water_", CubeLayout::CubeMap);
 }
 
 // The sun is the one feature that is not mirror-symmetric: it must show on the
 // face and at the texel that each layout maps its direction to. (The two layouts
 // are mirror images of each other, so seams alone would not catch a mix-up.)
-TEST_F(GeneratedTextures, SunShowsWhereEachLayoutLooksTowardsIt) {
+TEST(GeneratedTextures, SunShowsWhereEachLayoutLooksTowardsIt) {
     const Direction sun = SkyPainter::sunDirection();
     for (CubeLayout layout : {CubeLayout::SkyBox, CubeLayout::CubeMap}) {
         const std::string prefix = layout == CubeLayout::SkyBox ? "sky_" : "water_";
@@ -212,7 +192,7 @@ TEST_F(GeneratedTextures, SunShowsWhereEachLayoutLooksTowardsIt) {
     }
 }
 
-TEST_F(GeneratedTextures, SkyIsBrighterAboveTheHorizonThanBelow) {
+TEST(GeneratedTextures, SkyIsBrighterAboveTheHorizonThanBelow) {
     auto front = loadImage(texture("sky_front.jpg"));
     auto top = loadImage(texture("sky_top.jpg"));
     auto bottom = loadImage(texture("sky_bottom.jpg"));
@@ -225,7 +205,7 @@ TEST_F(GeneratedTextures, SkyIsBrighterAboveTheHorizonThanBelow) {
     EXPECT_LT(brightness(*bottom, 256, 256), 200);
 }
 
-TEST_F(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
+TEST(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
     auto map = loadImage(texture("heightmap.tga"));
     ASSERT_TRUE(map->loaded);
     ASSERT_EQ(map->format, zel::ImageFormat::RGBA);
@@ -262,10 +242,10 @@ TEST_F(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
     EXPECT_LE(steepest, 25);   // at most 2.5 units of rise per 8-unit grid step
 }
 
-TEST_F(GeneratedTextures, CatalogueReadsCleanlyAndFitsItsTextures) {
+TEST(GeneratedTextures, CatalogueReadsCleanlyAndFitsItsTextures) {
     std::unique_ptr<zel::TextureResourceFile> catalogue;
     const std::string out = zeltest::captureStdout(
-        [&] { catalogue = std::make_unique<zel::TextureResourceFile>(*runA_ + "/textures.xml"); });
+        [&] { catalogue = std::make_unique<zel::TextureResourceFile>(runDir() + "/textures.xml"); });
     EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n");
     ASSERT_TRUE(catalogue->isValid());
     ASSERT_EQ(catalogue->getEntries().size(), Catalogue::entries().size());
@@ -289,7 +269,7 @@ TEST_F(GeneratedTextures, CatalogueReadsCleanlyAndFitsItsTextures) {
     EXPECT_TRUE(catalogue->getEntry("waterparticle_0.tga").alpha);
 }
 
-TEST_F(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
+TEST(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
     const CatalogueEntry* entry = Catalogue::find("font.bmp");
     ASSERT_NE(entry, nullptr);
     auto font = loadImage(texture("font.bmp"), true, entry->keyRed, entry->keyGreen, entry->keyBlue);
@@ -337,7 +317,7 @@ TEST_F(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
             }
 }
 
-TEST_F(GeneratedTextures, ParticleSpriteIsASoftWhiteDisc) {
+TEST(GeneratedTextures, ParticleSpriteIsASoftWhiteDisc) {
     auto sprite = loadImage(texture("waterparticle_0.tga"));
     ASSERT_EQ(sprite->format, zel::ImageFormat::RGBA);
     const int n = sprite->width;
@@ -357,7 +337,7 @@ TEST_F(GeneratedTextures, ParticleSpriteIsASoftWhiteDisc) {
     }
 }
 
-TEST_F(GeneratedTextures, FireRampRunsFromBlackToWhiteAndMaskIsAWhiteFlame) {
+TEST(GeneratedTextures, FireRampRunsFromBlackToWhiteAndMaskIsAWhiteFlame) {
     auto ramp = loadImage(texture("firecolor.jpg"));
     const int w = ramp->width, mid = ramp->height / 2;
     auto lum = [&](int x) { return channel(*ramp, x, mid, 0) + channel(*ramp, x, mid, 1) + channel(*ramp, x, mid, 2); };
@@ -375,7 +355,7 @@ TEST_F(GeneratedTextures, FireRampRunsFromBlackToWhiteAndMaskIsAWhiteFlame) {
     EXPECT_LT(channel(*mask, 3 * n / 8, n / 5, 0), 5);    // the tip is narrow
 }
 
-TEST_F(GeneratedTextures, RepeatingTexturesTileSeamlessly) {
+TEST(GeneratedTextures, RepeatingTexturesTileSeamlessly) {
     for (const char* name : TILING) {
         SCOPED_TRACE(name);
         auto image = loadImage(texture(name));

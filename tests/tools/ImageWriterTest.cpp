@@ -1,6 +1,8 @@
 // The asset generator's file writers, decoded back through the engine's own image
 // loader: pixels come back upright, in the right channel order and with alpha.
+#include "assetgen/Catalogue.h"
 #include "assetgen/ImageWriter.h"
+#include "assetgen/TextureSet.h"
 
 #include "resources/Image.h"
 #include "support/GLContext.h"
@@ -133,4 +135,11 @@ TEST(ImageWriter, UnwritablePathFails) {
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("missing/folder/p.tga"), std::string::npos);
     EXPECT_TRUE(ImageWriter::encodeJpeg(Raster(0, 0, 3), 90).empty());
+
+    // A run folder below a plain file can be neither created nor written.
+    ASSERT_TRUE(ImageWriter::writeFile(dir + "/plain", {1, 2, 3}));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(assetgen::TextureSet::writeAll(dir + "/plain/run"));
+    EXPECT_FALSE(assetgen::Catalogue::write(dir + "/plain/run"));
+    EXPECT_FALSE(::testing::internal::GetCapturedStderr().empty());
 }
