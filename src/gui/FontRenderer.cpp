@@ -21,8 +21,11 @@ FontRenderer::FontRenderer() {
     texture_ = TextureDatabase::getInstance().getAlphaTexture("font.bmp", "defaultfont");
 }
 
+// The registry may have been released and rebuilt since construction (the
+// event loop releases it at its end), so the record is fetched again; an
+// existing record is handed back unchanged.
 bool FontRenderer::init() {
-    if (texture_ == nullptr) texture_ = TextureDatabase::getInstance().getAlphaTexture("font.bmp", "defaultfont");
+    texture_ = TextureDatabase::getInstance().getAlphaTexture("font.bmp", "defaultfont");
     return texture_ != nullptr;
 }
 

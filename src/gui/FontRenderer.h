@@ -43,7 +43,8 @@ public:
     FontRenderer(const FontRenderer&) = delete;
     FontRenderer& operator=(const FontRenderer&) = delete;
 
-    // Reports whether the font texture was obtained (fetching it again if not).
+    // Fetches the font texture from the registry again (the engine calls this
+    // whenever it sets up its GL state) and reports whether it was obtained.
     bool init() override;
     void render() override;
     void update(std::uint32_t elapsedMs) override;
