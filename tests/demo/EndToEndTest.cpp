@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -96,6 +97,19 @@ int runTool(const std::vector<std::string>& argv, std::string* output = nullptr,
     return WEXITSTATUS(child.status);
 }
 
+// An X server may reset itself whenever its last client disconnects and refuse
+// connections meanwhile; the short-lived xdotool runs would trigger that just
+// as the program connects. This connection keeps the server up for the test.
+void keepServerUp() {
+    static void* connection = [] {
+        using OpenDisplay = void* (*)(const char*);
+        void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
+        auto open = xlib ? reinterpret_cast<OpenDisplay>(dlsym(xlib, "XOpenDisplay")) : nullptr;
+        return open ? open(nullptr) : nullptr;
+    }();
+    (void)connection;
+}
+
 bool haveDisplay() {
     const char* display = std::getenv("DISPLAY");
     return display && *display;
@@ -131,9 +145,10 @@ TEST(EndToEndTest, WindowTakesKeysAndEscapeEndsTheProgram) {
     if (runTool({"sh", "-c", "command -v xdotool && command -v xwininfo && command -v xprop"}) != 0) {
         GTEST_SKIP() << "xdotool, xwininfo or xprop missing";
     }
+    keepServerUp();
     Child child = start({PROGRAM}, ZEL_RUN_BIN, true);
     ASSERT_GT(child.pid, 0);
-    const std::string window = findWindow("World Of Ulmera", 20000);
+    const std::string window = findWindow("World Of Ulmera", 30000);
     if (window.empty()) {
         waitFor(child, 0);
         FAIL() << "no window appeared; output:\n" << child.text;

@@ -1,5 +1,6 @@
 #include <GL/glew.h>
 #include <SDL/SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,9 @@
 #include "engine/GLApplication.h"
 #include "engine/InputState.h"
 #include "support/GLContext.h"
+
+// After gtest: Xlib's macros (Bool, Status, None) must not reach its headers.
+#include <GL/glx.h>
 
 using namespace zel;
 
@@ -120,6 +124,20 @@ std::string key(int code) { return std::to_string(code); }
 // afterwards for the other tests of this program.
 class EventLoopTest : public ::testing::Test {
 protected:
+    // An X server may reset itself when its last client disconnects, refusing
+    // connections meanwhile; run() ends with SDL_Quit, which closes SDL's
+    // connection. This one stays open for the whole test program.
+    // Xlib is reached through the loader since the tests do not link it.
+    static void SetUpTestSuite() {
+        static void* keepServerUp = [] {
+            using OpenDisplay = void* (*)(const char*);
+            void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
+            auto open = xlib ? reinterpret_cast<OpenDisplay>(dlsym(xlib, "XOpenDisplay")) : nullptr;
+            return open ? open(nullptr) : nullptr;
+        }();
+        (void)keepServerUp;
+    }
+
     void SetUp() override {
         CoreEngine::instance().reset();
         InputState::instance().releaseAll();
@@ -178,6 +196,47 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
     EXPECT_EQ(CoreEngine::instance().getApplication(), app.get());
     EXPECT_EQ(CoreEngine::instance().getWidth(), 800);
     EXPECT_FALSE(CoreEngine::instance().isRunning());
+}
+
+TEST_F(EventLoopTest, VerticalSyncIsSwitchedOffWhereGLXOffersSwapControl) {
+    Display* display = glXGetCurrentDisplay();
+    ASSERT_NE(display, nullptr);
+    const std::string extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    const bool ext = extensions.find("GLX_EXT_swap_control ") != std::string::npos;
+    const bool mesa = extensions.find("GLX_MESA_swap_control ") != std::string::npos;
+    const bool sgi = extensions.find("GLX_SGI_swap_control") != std::string::npos;
+    EXPECT_EQ(SDLApplication::initSwapControl(), ext || mesa || sgi);
+    if (ext) {
+        unsigned int interval = 99;
+        glXQueryDrawable(display, glXGetCurrentDrawable(), GLX_SWAP_INTERVAL_EXT, &interval);
+        EXPECT_EQ(interval, 0u);
+    }
+    if (mesa) {
+        using GetInterval = int (*)();
+        auto getInterval = reinterpret_cast<GetInterval>(
+            glXGetProcAddress(reinterpret_cast<const GLubyte*>("glXGetSwapIntervalMESA")));
+        ASSERT_NE(getInterval, nullptr);
+        EXPECT_EQ(getInterval(), 0);
+    }
+    if (!ext && !mesa) GTEST_SKIP() << "no swap control extension: " << extensions;
+}
+
+TEST(EventLoopWithoutWindowTest, RunReturnsAtOnceWithoutAWindow) {
+    class Bare : public SDLApplication {
+    public:
+        void onInit() override { ++calls; }
+        void onResize(int, int) override { ++calls; }
+        void onKeyDown(int) override { ++calls; }
+        void onKeyUp(int) override { ++calls; }
+        void onMouseButtonDown(std::uint8_t, std::uint16_t, std::uint16_t) override { ++calls; }
+        void onMouseButtonUp(std::uint8_t, std::uint16_t, std::uint16_t) override { ++calls; }
+        void onFrame() override { ++calls; }
+        int calls = 0;
+    } bare;
+    bare.run();
+    EXPECT_EQ(bare.calls, 0);
+    EXPECT_FALSE(bare.isRunning());
+    EXPECT_EQ(bare.getScreen(), nullptr);
 }
 
 TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrame) {
