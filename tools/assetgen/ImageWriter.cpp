@@ -45,7 +45,7 @@ std::vector<uint8_t> ImageWriter::encodeTga(const Raster& raster, bool topLeftOr
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
     out.push_back(2);  // uncompressed true colour
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map specification
+    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map fields (unused)
     put16(out, 0);     // x origin
     put16(out, 0);     // y origin
     put16(out, static_cast<unsigned>(w));

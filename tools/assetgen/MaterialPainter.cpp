@@ -457,14 +457,16 @@ Raster MaterialPainter::grass(int size) {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const size_t i = static_cast<size_t>(y) * size + x;
-            const float p = tiled(patches, x, y, size, 3, 4);
+            // Broad patches stay faint so that the tile's repetition across the
+            // terrain does not show; the mid-sized clumps carry the variation.
+            const float p = tiled(patches, x, y, size, 4, 4);
             const float c = tiled(clumps, x, y, size, 24, 3);
             const float f = tiled(fine, x, y, size, 128, 2);
             const float s = smoothstep(0.35f, 0.6f, tiled(soil, x, y, size, 5, 4));
-            Colour col = mix(rgb(70, 112, 40), rgb(108, 140, 52), 0.5f + 0.8f * p);
+            Colour col = mix(rgb(76, 116, 42), rgb(102, 136, 50), 0.5f + 0.35f * p + 0.3f * c);
             col = mix(col, rgb(44, 80, 30), smoothstep(0.0f, 0.5f, c) * 0.6f);
             col = scale(col, 0.92f + 0.16f * f);
-            col = mix(col, rgb(118, 100, 64), s * 0.55f);
+            col = mix(col, rgb(110, 100, 62), s * 0.3f);
             heights[i] = 2.0f * c + 0.8f * f;
             albedo[i] = col;
         }

@@ -16,6 +16,12 @@ float fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
 
 float lerp(float a, float b, float t) { return a + (b - a) * t; }
 
+// Gradient noise is zero on its lattice, and the lattices of all octaves share
+// the first one's points; shifting each octave by a fraction of a cell keeps the
+// sum from showing that grid. A constant shift keeps the pattern periodic.
+const float OCTAVE_SHIFT[8][2] = {{0.0f, 0.0f},   {0.37f, 0.71f}, {0.59f, 0.23f}, {0.13f, 0.47f},
+                                  {0.83f, 0.61f}, {0.29f, 0.91f}, {0.67f, 0.11f}, {0.41f, 0.53f}};
+
 } // namespace
 
 uint32_t Noise::hash(int x, int y, int z) const {
@@ -57,7 +63,7 @@ float Noise::gradient2(float x, float y, int period) const {
 float Noise::fbm2(float x, float y, int octaves, int period) const {
     float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
     for (int i = 0; i < octaves; ++i) {
-        sum += amplitude * gradient2(x, y, period);
+        sum += amplitude * gradient2(x + OCTAVE_SHIFT[i % 8][0], y + OCTAVE_SHIFT[i % 8][1], period);
         norm += amplitude;
         x *= 2.0f;
         y *= 2.0f;
@@ -70,7 +76,7 @@ float Noise::fbm2(float x, float y, int octaves, int period) const {
 float Noise::turbulence2(float x, float y, int octaves, int period) const {
     float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
     for (int i = 0; i < octaves; ++i) {
-        sum += amplitude * std::fabs(gradient2(x, y, period));
+        sum += amplitude * std::fabs(gradient2(x + OCTAVE_SHIFT[i % 8][0], y + OCTAVE_SHIFT[i % 8][1], period));
         norm += amplitude;
         x *= 2.0f;
         y *= 2.0f;
