@@ -1,0 +1,219 @@
+#include "environment/GPUWater.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include "engine/Camera.h"
+#include "engine/FrameDriver.h"
+#include "environment/DayNightCycle.h"
+#include "resources/GPUProgram.h"
+#include "resources/Texture.h"
+#include "resources/TextureDatabase.h"
+#include "scene/World.h"
+#include "support/GLContext.h"
+
+namespace {
+
+using zel::GPUWater;
+using zel::Vector3;
+
+// Advances the shared day/night cycle by engine ticks until its value is
+// within half a fader step of target.
+bool driveDayNightTo(float target) {
+    zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
+    for (int i = 0; i < 20000; ++i) {
+        if (std::fabs(cycle.getValue() - target) < 0.0005f) return true;
+        cycle.update(15);
+    }
+    return false;
+}
+
+class GPUWaterGL : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        zeltest::GLTest::SetUp();
+        glViewport(0, 0, 800, 600);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_BLEND);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    // Looks straight down at the water from eye, as the world's camera would.
+    static void lookDownFrom(const Vector3& eye) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 800.0 / 600.0, 0.1, 1500.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(eye.x, eye.y, eye.z, eye.x, eye.y - 1, eye.z + 0.5, 0, 1, 0);
+    }
+
+    static std::array<float, 4> uniform(GLhandleARB program, const char* name) {
+        std::array<float, 4> v{-7, -7, -7, -7};
+        const GLint at = glGetUniformLocation(program, name);
+        EXPECT_NE(at, -1) << name;
+        if (at != -1) glGetUniformfv(program, at, v.data());
+        return v;
+    }
+
+    static GLint sampler(GLhandleARB program, const char* name) {
+        GLint v = -7;
+        const GLint at = glGetUniformLocation(program, name);
+        EXPECT_NE(at, -1) << name;
+        if (at != -1) glGetUniformiv(program, at, &v);
+        return v;
+    }
+
+    static int brightness(const zeltest::Pixel& p) { return p.r + p.g + p.b; }
+};
+
+TEST_F(GPUWaterGL, CornersSpanWidthAlongXAndDepthAlongZ) {
+    GPUWater water(Vector3(-1500, -10, -1500), 3000, 3000);
+    EXPECT_EQ(water.getCorner(0), Vector3(-1500, -10, 1500));
+    EXPECT_EQ(water.getCorner(1), Vector3(-1500, -10, -1500));
+    EXPECT_EQ(water.getCorner(2), Vector3(1500, -10, -1500));
+    EXPECT_EQ(water.getCorner(3), Vector3(1500, -10, 1500));
+    EXPECT_EQ(water.getTime(), 0.0f);
+    EXPECT_EQ(water.getNoiseTexture(), zel::TextureDatabase::getInstance().findTexture("noise_0.jpg"));
+    ASSERT_NE(water.getNoiseTexture(), nullptr) << "the generated noise texture is missing";
+}
+
+TEST_F(GPUWaterGL, CubeMapIsOwnedAndDeletedWithTheWater) {
+    GLuint cubeMap = 0;
+    {
+        GPUWater water(Vector3(0, 0, 0), 10, 10);
+        cubeMap = water.getCubeMap();
+        ASSERT_NE(cubeMap, 0u) << "the generated water_*.jpg cube faces are missing";
+        EXPECT_EQ(glIsTexture(cubeMap), GL_TRUE);
+        glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, cubeMap);
+        GLint width = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_Y_ARB, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_GT(width, 0);
+        glBindTexture(GL_TEXTURE_CUBE_MAP_ARB, 0);
+    }
+    EXPECT_EQ(glIsTexture(cubeMap), GL_FALSE);
+}
+
+TEST_F(GPUWaterGL, EveryUniformIsSetAtTheDrawAndTheStateIsRestored) {
+    zel::FrameDriver driver;
+    driver.initGL();
+    zel::World& world = driver.createWorld();
+    world.getCamera()->setPosition(Vector3(1, 2, 3));
+    ASSERT_EQ(zel::World::current(), &world);
+
+    GPUWater water(Vector3(-100, 0, -100), 200, 200);
+    for (int i = 0; i < 3; ++i) water.update(15);
+    lookDownFrom(Vector3(1, 2, 3));
+    water.render();
+
+    const GLhandleARB program = water.getProgram()->getProgramObject();
+    EXPECT_FLOAT_EQ(uniform(program, "dayNightCycle")[0], zel::DayNightCycle::instance().getValue());
+    const auto eye = uniform(program, "cameraPosition");
+    EXPECT_FLOAT_EQ(eye[0], 1.0f);
+    EXPECT_FLOAT_EQ(eye[1], 2.0f);
+    EXPECT_FLOAT_EQ(eye[2], 3.0f);
+    const auto light = uniform(program, "cameraLightColor");
+    EXPECT_FLOAT_EQ(light[0], 1.0f);
+    EXPECT_FLOAT_EQ(light[1], 1.0f);
+    EXPECT_FLOAT_EQ(light[2], 0.6f);
+    EXPECT_FLOAT_EQ(uniform(program, "waveSpeed")[0], 0.5f);
+    EXPECT_FLOAT_EQ(uniform(program, "noiseSpeed")[0], 0.5f);
+    EXPECT_FLOAT_EQ(uniform(program, "time")[0], water.getTime());
+    EXPECT_FLOAT_EQ(water.getTime(), 0.01f + 0.01f + 0.01f);
+    EXPECT_EQ(sampler(program, "cubemap"), 0);
+    EXPECT_EQ(sampler(program, "noise"), 1);
+
+    // The quad was drawn: the middle of the view shows water.
+    EXPECT_GT(brightness(zeltest::readPixel(400, 300)), 0);
+
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+    GLint active = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+    EXPECT_EQ(active, GL_TEXTURE0_ARB);
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_CUBE_MAP_ARB), GL_FALSE);
+    GLint boundCube = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP_ARB, &boundCube);
+    EXPECT_EQ(boundCube, 0);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+    GLint boundNoise = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundNoise);
+    EXPECT_EQ(static_cast<GLuint>(boundNoise), water.getNoiseTexture()->getId());
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+TEST_F(GPUWaterGL, WaterDarkensAtNight) {
+    // No world drives this scene, so the water lights it from an eye at the
+    // origin; the view looks down from there at water forty units below.
+    ASSERT_EQ(zel::World::current(), nullptr);
+    GPUWater water(Vector3(-200, -40, -200), 400, 400);
+    lookDownFrom(Vector3(0, 0, 0));
+
+    ASSERT_TRUE(driveDayNightTo(1.0f));
+    water.render();
+    const int day = brightness(zeltest::readPixel(400, 300));
+    ASSERT_TRUE(driveDayNightTo(0.0f));
+    glClear(GL_COLOR_BUFFER_BIT);
+    water.render();
+    const int night = brightness(zeltest::readPixel(400, 300));
+    EXPECT_GT(day, 0);
+    EXPECT_LT(night, day / 2) << "day " << day << ", night " << night;
+}
+
+TEST_F(GPUWaterGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
+    GPUWater water(Vector3(0, 0, 0), 10, 10);
+    water.update(1);
+    const float afterOne = water.getTime();
+    water.update(1000);
+    EXPECT_FLOAT_EQ(afterOne, 0.01f);
+    EXPECT_EQ(water.getTime(), 0.01f + 0.01f);
+
+    // Rounding the float clock after each addition makes the steps near 99999
+    // shorter than 0.01, so the restart comes later than 99999 / 0.01 updates.
+    float expected = 0.02f;
+    long updates = 2;
+    do {
+        expected += 0.01f;
+        ++updates;
+    } while (expected < 99999.0f);
+
+    long count = 2;
+    float last = water.getTime();
+    while (water.getTime() != 0.0f && count < 20000000) {
+        last = water.getTime();
+        water.update(static_cast<std::uint32_t>(count % 5) * 250);
+        ++count;
+    }
+    EXPECT_EQ(count, updates);
+    EXPECT_GT(updates, 9999900L);
+    EXPECT_LT(last, 99999.0f);
+    EXPECT_GE(last, 99999.0f - 0.0078125f);
+}
+
+TEST_F(GPUWaterGL, ShaderWithoutSamplersDrawsWithoutErrors) {
+    const std::string dir = zeltest::scratchDir("water_plain_shader");
+    std::ofstream(dir + "/vs.txt") << "void main()\n{\n    gl_Position = ftransform();\n}\n";
+    std::ofstream(dir + "/fs.txt") << "uniform float waveSpeed;\n"
+                                      "void main()\n{\n    gl_FragColor = vec4(waveSpeed, 1.0, 0.0, 1.0);\n}\n";
+    GPUWater water(Vector3(-10, 0, -10), 20, 20, dir + "/vs.txt", dir + "/fs.txt");
+    const GLhandleARB program = water.getProgram()->getProgramObject();
+    ASSERT_EQ(glGetUniformLocation(program, "cubemap"), -1);
+    ASSERT_EQ(glGetUniformLocation(program, "noise"), -1);
+
+    lookDownFrom(Vector3(0, 5, 0));
+    water.render();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    const zeltest::Pixel p = zeltest::readPixel(400, 300);
+    EXPECT_NEAR(p.r, 128, 1);
+    EXPECT_EQ(p.g, 255);
+}
+
+} // namespace

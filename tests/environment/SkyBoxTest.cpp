@@ -1,0 +1,207 @@
+#include "environment/SkyBox.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "effects/Sprite.h"
+#include "environment/DayNightCycle.h"
+#include "resources/Image.h"
+#include "resources/Texture.h"
+#include "resources/TextureDatabase.h"
+#include "support/GLContext.h"
+
+namespace {
+
+using zel::SkyBox;
+using zel::Vector3;
+
+const char* const FACE_NAMES[SkyBox::FACE_COUNT] = {"front", "back", "left", "right", "bottom", "top"};
+
+bool driveDayNightTo(float target) {
+    zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
+    for (int i = 0; i < 20000; ++i) {
+        if (std::fabs(cycle.getValue() - target) < 0.0005f) return true;
+        cycle.update(15);
+    }
+    return false;
+}
+
+// Replaces the pixels of a registry texture with a 2 x 2 image (rows from t = 0).
+void fillTexture(zel::Texture* texture, const unsigned char (&texels)[12]) {
+    glBindTexture(GL_TEXTURE_2D, texture->getId());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+}
+
+void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2) {
+    const zeltest::Pixel p = zeltest::readPixel(x, y);
+    EXPECT_NEAR(p.r, r, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(p.g, g, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(p.b, b, tolerance) << "at " << x << "," << y;
+}
+
+class SkyBoxGL : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        zeltest::GLTest::SetUp();
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(90.0, 800.0 / 600.0, 0.1, 100.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_BLEND);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    void TearDown() override {
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(1, 1, 1, 1);
+        zeltest::GLTest::TearDown();
+    }
+
+    // The rotation the world applies before drawing its sky, for a camera with
+    // pitch 0 and the given yaw.
+    static void skyView(float yaw) {
+        glLoadIdentity();
+        glRotatef(180.0f - yaw, 0, 1, 0);
+    }
+};
+
+// Runs first in this file: it needs the sky names still unregistered to see
+// which files they are loaded from.
+TEST_F(SkyBoxGL, RegistryNamesStayFixedWhileFileNamesFollowThePrefix) {
+    zel::TextureDatabase& db = zel::TextureDatabase::getInstance();
+    if (db.findTexture("sky_back.jpg") != nullptr) {
+        GTEST_SKIP() << "sky textures were registered earlier in this process";
+    }
+    // The water's cube faces stand in for another sky: same suffixes, other pixels.
+    SkyBox other("water", 5.0f);
+    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
+        SCOPED_TRACE(FACE_NAMES[face]);
+        zel::Texture* texture = other.getFaceTexture(static_cast<SkyBox::Face>(face));
+        ASSERT_NE(texture, nullptr);
+        EXPECT_NE(texture, db.getDefaultTexture());
+        EXPECT_EQ(texture->getName(), std::string("sky_") + FACE_NAMES[face] + ".jpg");
+        EXPECT_EQ(db.findTexture(texture->getName()), texture);
+
+        zel::Image file(std::string("../data/textures/water_") + FACE_NAMES[face] + ".jpg", false, 0, 0, 0);
+        ASSERT_TRUE(file.loaded);
+        const zel::Image& loaded = texture->getImage();
+        ASSERT_EQ(loaded.width, file.width);
+        ASSERT_EQ(loaded.height, file.height);
+        ASSERT_EQ(loaded.bitsPerPixel, file.bitsPerPixel);
+        EXPECT_EQ(std::memcmp(loaded.data.get(), file.data.get(),
+                              static_cast<size_t>(file.width) * file.height * file.getBytesPerPixel()),
+                  0);
+    }
+    // A later sky box finds the same textures under the same names.
+    SkyBox standard("sky", 10.0f);
+    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
+        const auto f = static_cast<SkyBox::Face>(face);
+        EXPECT_EQ(standard.getFaceTexture(f), other.getFaceTexture(f)) << FACE_NAMES[face];
+    }
+}
+
+TEST_F(SkyBoxGL, FacesLieOnTheCubeAroundTheCentre) {
+    const float s = 10.0f;
+    SkyBox sky("sky", s);
+    EXPECT_EQ(sky.getCorner(0), Vector3(-s, s, s));
+    EXPECT_EQ(sky.getCorner(7), Vector3(s, -s, -s));
+    struct Plane {
+        SkyBox::Face face;
+        int axis;
+        float value;
+    };
+    const Plane planes[] = {{SkyBox::FRONT, 2, s}, {SkyBox::BACK, 2, -s}, {SkyBox::LEFT, 0, s},
+                            {SkyBox::RIGHT, 0, -s}, {SkyBox::BOTTOM, 1, -s}, {SkyBox::TOP, 1, s}};
+    for (const Plane& plane : planes) {
+        SCOPED_TRACE(FACE_NAMES[plane.face]);
+        const zel::Sprite& quad = sky.getFace(plane.face);
+        EXPECT_FALSE(quad.isBillboard());
+        EXPECT_EQ(quad.getTexture(), nullptr);
+        for (const Vector3& corner : {quad.getA(), quad.getB(), quad.getC(), quad.getD()}) {
+            const float coords[3] = {corner.x, corner.y, corner.z};
+            EXPECT_EQ(coords[plane.axis], plane.value);
+        }
+        // a and c are opposite corners: the quad is a full face of edge 2s.
+        const Vector3 diagonal = quad.getA() - quad.getC();
+        EXPECT_FLOAT_EQ(diagonal.lengthSquared(), 8 * s * s);
+    }
+}
+
+TEST_F(SkyBoxGL, SideFacesAreUprightAndUnmirroredFromInside) {
+    SkyBox sky("sky", 10.0f);
+    // Texel (s, t): (0, 0) red, (1, 0) green, (0, 1) blue, (1, 1) white.
+    const unsigned char pattern[12] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
+        fillTexture(sky.getFaceTexture(static_cast<SkyBox::Face>(face)), pattern);
+    }
+    ASSERT_TRUE(driveDayNightTo(1.0f));
+
+    // Yaw 0 faces +z (front), 90 faces +x (left), 180 faces -z (back), 270 faces -x (right).
+    const struct {
+        const char* face;
+        float yaw;
+    } views[] = {{"front", 0}, {"left", 90}, {"back", 180}, {"right", 270}};
+    for (const auto& view : views) {
+        SCOPED_TRACE(view.face);
+        glClear(GL_COLOR_BUFFER_BIT);
+        skyView(view.yaw);
+        sky.render();
+        // The top edge carries t = 0 and the left edge s = 0.
+        expectPixel(250, 450, 255, 0, 0);
+        expectPixel(550, 450, 0, 255, 0);
+        expectPixel(250, 150, 0, 0, 255);
+        expectPixel(550, 150, 255, 255, 255);
+    }
+}
+
+TEST_F(SkyBoxGL, NightTintDarkensTheFacesButNeverBelowOneTenth) {
+    SkyBox sky("sky", 10.0f);
+    const unsigned char grey[12] = {200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
+    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
+        fillTexture(sky.getFaceTexture(static_cast<SkyBox::Face>(face)), grey);
+    }
+    const struct {
+        float dayNight;
+        float tint;
+    } cases[] = {{1.0f, 1.0f}, {0.5f, 0.5f}, {0.05f, 0.1f}, {0.0f, 0.1f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dayNight);
+        ASSERT_TRUE(driveDayNightTo(c.dayNight));
+        glClear(GL_COLOR_BUFFER_BIT);
+        skyView(0);
+        glColor4f(0.3f, 0.6f, 0.9f, 0.5f);
+        glDisable(GL_TEXTURE_2D);
+        sky.render();
+
+        const float v = zel::DayNightCycle::instance().getValue();
+        const float tint = v < 0.1f ? 0.1f : v;
+        EXPECT_NEAR(tint, c.tint, 0.001f);
+        const int expected = static_cast<int>(std::lround(200 * tint));
+        expectPixel(400, 300, expected, expected, expected);
+        expectPixel(100, 550, expected, expected, expected);
+
+        // The tint stays current and texturing stays on after the sky.
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_NEAR(colour[0], tint, 1e-6f);
+        EXPECT_NEAR(colour[2], tint, 1e-6f);
+        EXPECT_FLOAT_EQ(colour[3], 1.0f);
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_TRUE);
+    }
+    EXPECT_FLOAT_EQ(SkyBox::tintFor(0.0f), 0.1f);
+    EXPECT_FLOAT_EQ(SkyBox::tintFor(0.0999f), 0.1f);
+    EXPECT_FLOAT_EQ(SkyBox::tintFor(0.1f), 0.1f);
+    EXPECT_FLOAT_EQ(SkyBox::tintFor(0.75f), 0.75f);
+}
+
+} // namespace
