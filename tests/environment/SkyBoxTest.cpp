@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "effects/Sprite.h"
 #include "environment/DayNightCycle.h"
 #include "resources/Image.h"
 #include "resources/Texture.h"
@@ -107,33 +106,6 @@ TEST_F(SkyBoxGL, RegistryNamesStayFixedWhileFileNamesFollowThePrefix) {
     for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
         const auto f = static_cast<SkyBox::Face>(face);
         EXPECT_EQ(standard.getFaceTexture(f), other.getFaceTexture(f)) << FACE_NAMES[face];
-    }
-}
-
-TEST_F(SkyBoxGL, FacesLieOnTheCubeAroundTheCentre) {
-    const float s = 10.0f;
-    SkyBox sky("sky", s);
-    EXPECT_EQ(sky.getCorner(0), Vector3(-s, s, s));
-    EXPECT_EQ(sky.getCorner(7), Vector3(s, -s, -s));
-    struct Plane {
-        SkyBox::Face face;
-        int axis;
-        float value;
-    };
-    const Plane planes[] = {{SkyBox::FRONT, 2, s}, {SkyBox::BACK, 2, -s}, {SkyBox::LEFT, 0, s},
-                            {SkyBox::RIGHT, 0, -s}, {SkyBox::BOTTOM, 1, -s}, {SkyBox::TOP, 1, s}};
-    for (const Plane& plane : planes) {
-        SCOPED_TRACE(FACE_NAMES[plane.face]);
-        const zel::Sprite& quad = sky.getFace(plane.face);
-        EXPECT_FALSE(quad.isBillboard());
-        EXPECT_EQ(quad.getTexture(), nullptr);
-        for (const Vector3& corner : {quad.getA(), quad.getB(), quad.getC(), quad.getD()}) {
-            const float coords[3] = {corner.x, corner.y, corner.z};
-            EXPECT_EQ(coords[plane.axis], plane.value);
-        }
-        // a and c are opposite corners: the quad is a full face of edge 2s.
-        const Vector3 diagonal = quad.getA() - quad.getC();
-        EXPECT_FLOAT_EQ(diagonal.lengthSquared(), 8 * s * s);
     }
 }
 
