@@ -40,7 +40,7 @@ float SkyPainter::islandHeight(const Direction& d) const {
     const float h = std::sqrt(d.x * d.x + d.z * d.z);
     if (h <= 0.0f) return 0.0f;
     const float cx = d.x / h, cz = d.z / h;
-    const float ridge = islands_.fbm3(cx * 2.2f, cz * 2.2f, 5.3f, 5);
+    const float ridge = islands_.fbm3(cx * 2.2f, cz * 2.2f, 5.3f, 4);
     const float chain = smoothstep(-0.05f, 0.35f, islands_.fbm3(cx * 1.1f, cz * 1.1f, 9.1f, 2));
     return std::fmax(0.0f, ridge + 0.15f) * 0.16f * chain;
 }
@@ -80,8 +80,13 @@ Colour SkyPainter::sky(const Direction& raw) const {
     const Direction d = normalise(raw);
     if (d.y >= 0.0f) {
         Colour c = skyAbove(d);
+        // The silhouette's top edge is blended over about two texels, so the
+        // nearest-neighbour filtering of the sky box shows no stair steps.
         const float island = islandHeight(d);
-        if (d.y < island) c = mix(ISLAND, HORIZON, 0.35f + 0.4f * d.y / island);
+        if (island > 0.0f) {
+            const float cover = smoothstep(island, island - 0.008f, d.y);
+            c = mix(c, mix(ISLAND, HORIZON, 0.35f + 0.4f * clamp01(d.y / island)), cover);
+        }
         return c;
     }
     // Below the horizon: haze over the sea, darkening towards the ground.
@@ -99,7 +104,10 @@ Colour SkyPainter::reflection(const Direction& raw) const {
         c = mix(c, rgb(40, 90, 130), 0.18f);
         c = mix(c, rgb(255, 250, 236), sunDisc(d));
         const float island = islandHeight(d);
-        if (d.y < island) c = mix(rgb(62, 84, 90), c, 0.25f * d.y / island);
+        if (island > 0.0f) {
+            const float cover = smoothstep(island, island - 0.008f, d.y);
+            c = mix(c, mix(rgb(62, 84, 90), c, 0.25f * clamp01(d.y / island)), cover);
+        }
         return c;
     }
     // Rays that waves tilt below the horizon see into the water.
