@@ -14,9 +14,10 @@ const char* const SOURCE = "Image";
 
 // SDL_image allocates the whole surface from the size a file's header claims
 // before reading any pixels, and SDL 1.2 keeps the row length in 16 bits. A
-// header is therefore checked before decoding: content the decoder would
-// detect must be one of the formats whose size can be read here, and its size
-// must be within the limits.
+// header is therefore checked before decoding: the general decoder is handed
+// only BMP, JPEG or PNG content (the formats whose size is read here; other
+// content it would recognise is refused), the TGA decoder only complete files,
+// and the claimed size must be within the limits.
 
 std::uint32_t readLE16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 std::uint32_t readBE16(const unsigned char* p) { return (p[0] << 8) | p[1]; }

@@ -36,7 +36,8 @@ public:
     static std::string getExtension(const std::string& fileName);
 
     // Largest width or height the loader accepts, and the largest pixel count:
-    // headers claiming more are refused before anything is allocated.
+    // headers claiming more are refused before anything is allocated, and so
+    // are truncated TGA files. Such refusals report as a failed decode.
     static const int MAX_DIMENSION = 16384;
     static const std::int64_t MAX_PIXELS = 64LL * 1024 * 1024;
 
