@@ -70,7 +70,7 @@ void TextureFactory::upload(Texture& texture, GLint minFilter, GLint magFilter, 
     } else if (image.format == ImageFormat::RGB) {
         pixelFormat = GL_RGB;
     } else {
-        return; // no image is specified for other depths
+        return; // other depths get no texture image, only the parameters
     }
     ByteAlignedUnpack alignment;
     if (mipmaps) {

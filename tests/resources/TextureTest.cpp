@@ -127,7 +127,7 @@ TEST_F(TextureTest, EightBitAndFailedImages) {
     ASSERT_NE(texture, nullptr);
     EXPECT_NE(texture->getId(), 0u);
     glBindTexture(GL_TEXTURE_2D, texture->getId());
-    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0); // no image specified
+    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0); // parameters only, no image
 
     const std::string missing = dir + "/missing.jpg";
     std::string out = captureStdout([&] { texture = TextureFactory::createTexture(missing, "m"); });
