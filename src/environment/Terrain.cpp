@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/Profiler.h"
 #include "environment/HeightmapLoader.h"
 #include "geometry/Plane.h"
 #include "geometry/SingleTexturedMesh.h"
@@ -30,6 +31,7 @@ Triangle makeTriangle(const Vector3& a, const Vector3& b, const Vector3& c, cons
 
 Terrain::Terrain(const std::string& heightmapFile, const std::string& textureName, const Vector3& origin,
                  float heightScale, float sizeX, float sizeZ) {
+    Profiler::Scope profile(Profiler::Terrain);
     std::vector<Vector3> grid;
     {
         HeightmapLoader loader;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/Profiler.h"
 #include "geometry/SGFFile.h"
 #include "geometry/SingleTexturedMesh.h"
 #include "resources/TextureDatabase.h"
@@ -23,6 +24,7 @@ SGFMeshModel::~SGFMeshModel() = default;
 
 std::unique_ptr<SGFMeshModel> SGFMeshModel::load(const std::string& path, const Vector3& position,
                                                  float scale) {
+    Profiler::Scope profile(Profiler::Models);
     const SGFFile reader(path);
     if (!reader.isLoaded()) {
         printf("ERROR: [SGFMeshModel] Could not read model file %s; the model is empty.\n", path.c_str());

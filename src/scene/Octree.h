@@ -67,6 +67,8 @@ public:
     // the frustum, then the children 0..7. Counts into stats.
     void render(const Frustum* frustum, CullingStats& stats) const;
 
+    // Switches the occlusion query of this node and its whole subtree.
+    void setOcclusionCulling(bool enabled);
     const BoundingBox& getBox() const { return box_; }
     // Child index (0..7), or null when absent or out of range.
     const OctreeNode* getChild(int index) const;
@@ -112,6 +114,13 @@ public:
     const OctreeNode* getRoot() const { return root_.get(); }
     // Counts of the last render; also added to CullingStats::total().
     const CullingStats& getStats() const { return stats_; }
+    // Switches occlusion culling of the whole tree (for comparing configurations).
+    void setOcclusionCulling(bool enabled);
+    // With culling bypassed, render draws every mesh of the model in model
+    // order with no frustum or occlusion test (the cost of not having the tree);
+    // the statistics then count the meshes and triangles drawn.
+    void setCullingBypassed(bool bypassed) { cullingBypassed_ = bypassed; }
+    bool isCullingBypassed() const { return cullingBypassed_; }
     unsigned getMaxMeshesPerNode() const { return maxMeshesPerNode_; }
     bool getOcclusionCulling() const { return occlusionCulling_; }
 
@@ -120,6 +129,7 @@ private:
     std::unique_ptr<OctreeNode> root_;
     unsigned maxMeshesPerNode_;
     bool occlusionCulling_;
+    bool cullingBypassed_ = false;
     CullingStats stats_;
 };
 

@@ -1,9 +1,11 @@
 #include "scene/Quadtree.h"
 
+#include "engine/Profiler.h"
 #include "geometry/Mesh.h"
 #include "geometry/MeshModel.h"
 #include "math/Frustum.h"
 #include "scene/Octree.h"
+#include "engine/Profiler.h"
 #include "scene/World.h"
 
 namespace zel {
@@ -72,6 +74,13 @@ void QuadtreeNode::addMeshes(const std::vector<Mesh*>& meshes) {
     meshes_.insert(meshes_.end(), meshes.begin(), meshes.end());
 }
 
+void QuadtreeNode::setOcclusionCulling(bool enabled) {
+    occlusionCulling_ = enabled;
+    for (const auto& child : children_) {
+        if (child) child->setOcclusionCulling(enabled);
+    }
+}
+
 void QuadtreeNode::render(const Frustum* frustum, CullingStats& stats) const {
     ++stats.nodesVisited;
     if (frustum && !frustum->intersectsBox(box_)) {
@@ -126,7 +135,12 @@ Quadtree::~Quadtree() {
 
 bool Quadtree::init() {
     if (!model_) return false;
-    model_->init();
+    {
+        // Mesh initialisation (GPU buffers, texture look-ups) is model building.
+        Profiler::Scope profile(Profiler::Models);
+        model_->init();
+    }
+    Profiler::Scope profile(Profiler::Trees);
     root_.reset();
     const BoundingBox* box = model_->getBoundingBox();
     if (!box) return true; // nothing to enclose: an empty tree that draws nothing
@@ -141,6 +155,11 @@ bool Quadtree::init() {
 void Quadtree::render() {
     World* world = World::current();
     renderWith(world ? world->getFrustum() : nullptr);
+}
+
+void Quadtree::setOcclusionCulling(bool enabled) {
+    occlusionCulling_ = enabled;
+    if (root_) root_->setOcclusionCulling(enabled);
 }
 
 void Quadtree::renderWith(const Frustum* frustum) {

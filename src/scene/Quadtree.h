@@ -52,6 +52,8 @@ public:
     // The culling walk (see OctreeNode::render), children in order 0..3.
     void render(const Frustum* frustum, CullingStats& stats) const;
 
+    // Switches the occlusion query of this node and its whole subtree.
+    void setOcclusionCulling(bool enabled);
     const BoundingBox& getBox() const { return box_; }
     const QuadtreeNode* getChild(int index) const;
     std::size_t getChildCount() const;
@@ -92,6 +94,9 @@ public:
     const QuadtreeNode* getRoot() const { return root_.get(); }
     // Counts of the last render; also added to CullingStats::total().
     const CullingStats& getStats() const { return stats_; }
+    bool getOcclusionCulling() const { return occlusionCulling_; }
+    // Switches occlusion culling of the whole tree (for comparing configurations).
+    void setOcclusionCulling(bool enabled);
 
 private:
     std::unique_ptr<MeshModel> model_;

@@ -1,0 +1,309 @@
+// world-of-ulmera-bench: builds the demonstration scene exactly as the program
+// does (XML library, GLApplication window, a World as the engine's root,
+// buildDemoScene), then flies the scripted demo flight on FrameDriver's
+// synthetic clock, one 15 ms tick per frame, and reports start-up, frame, pass,
+// culling and memory figures as a table and as JSON.
+//
+//   world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom]
+//                         [--no-pass-timing]
+//
+// Run it from the run layout's bin/ folder, like the program. Without a
+// DISPLAY it starts its own Xvfb (Mesa llvmpipe) and stops it at the end.
+
+#include <libxml/parser.h>
+#include <libxml/xmlversion.h>
+
+#include <GL/glew.h>
+#include <SDL/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchReport.h"
+#include "XvfbServer.h"
+#include "demo/DemoFlight.h"
+#include "demo/DemoScene.h"
+#include "effects/BloomEffect.h"
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FlightPath.h"
+#include "engine/FrameDriver.h"
+#include "engine/GLApplication.h"
+#include "engine/Profiler.h"
+#include "environment/DayNightCycle.h"
+#include "math/BoundingBox.h"
+#include "scene/CullingStats.h"
+#include "scene/Octree.h"
+#include "scene/PassTimer.h"
+#include "scene/Quadtree.h"
+#include "scene/World.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using zelbench::BenchReport;
+
+struct Options {
+    std::string report = "bench-report.json";
+    bool shortFlight = false;
+    bool passTiming = true;
+    std::string ab; // empty, "occlusion", "octree" or "bloom"
+};
+
+void usage() {
+    std::printf("usage: world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom] "
+                "[--no-pass-timing]\n");
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--report" && i + 1 < argc) {
+            options.report = argv[++i];
+        } else if (arg == "--short") {
+            options.shortFlight = true;
+        } else if (arg == "--no-pass-timing") {
+            options.passTiming = false;
+        } else if (arg == "--ab" && i + 1 < argc) {
+            options.ab = argv[++i];
+            if (options.ab != "occlusion" && options.ab != "octree" && options.ab != "bloom") return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Installs the pass observer when the world offers the hook (false when not).
+template <typename W>
+auto installPassObserver(W& world, zel::WorldPassObserver* observer, int) -> decltype(world.setPassObserver(observer), bool()) {
+    world.setPassObserver(observer);
+    return true;
+}
+template <typename W>
+bool installPassObserver(W&, zel::WorldPassObserver*, long) {
+    return false;
+}
+
+double msBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// The pieces of the scene that the A/B options switch.
+struct SceneHandles {
+    zel::Octree* octree = nullptr;
+    zel::Quadtree* quadtree = nullptr;
+    zel::BloomEffect* bloom = nullptr;
+};
+
+SceneHandles findHandles(zel::World& world) {
+    SceneHandles handles;
+    for (const auto& child : world.getBloomChildren()) {
+        if (auto* octree = dynamic_cast<zel::Octree*>(child.get())) handles.octree = octree;
+    }
+    for (const auto& child : world.getMainChildren()) {
+        if (auto* quadtree = dynamic_cast<zel::Quadtree*>(child.get())) handles.quadtree = quadtree;
+    }
+    handles.bloom = world.getBloom();
+    return handles;
+}
+
+// Configuration 0 is the scene as the program builds it; 1 is the variant.
+void configure(const std::string& ab, int config, SceneHandles& handles) {
+    const bool variant = config == 1;
+    if (ab == "occlusion") {
+        if (handles.octree) handles.octree->setOcclusionCulling(variant);
+        if (handles.quadtree) handles.quadtree->setOcclusionCulling(variant);
+    } else if (ab == "octree") {
+        if (handles.octree) handles.octree->setCullingBypassed(variant);
+    } else if (ab == "bloom") {
+        if (handles.bloom) handles.bloom->setEnabled(!variant);
+    }
+}
+
+std::string variantName(const std::string& ab, int config) {
+    if (ab == "occlusion") return config ? "occlusion culling on" : "occlusion culling off (as built)";
+    if (ab == "octree") return config ? "whole container, no tree" : "octree culling (as built)";
+    if (ab == "bloom") return config ? "bloom composite off" : "bloom on (as built)";
+    return "as built";
+}
+
+// FNV-1a over the RGB back buffer.
+std::uint64_t backBufferChecksum(int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (unsigned char byte : pixels) {
+        hash ^= byte;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, options)) {
+        usage();
+        return 2;
+    }
+
+    const double toMainMs = zelbench::msSinceProcessStart();
+    // Our own X server when there is no display; its start-up is not the
+    // program's and is left out of the start-up time.
+    zelbench::XvfbServer xvfb;
+    double displayWaitMs = 0.0;
+    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) {
+        const Clock::time_point before = Clock::now();
+        if (!xvfb.start()) {
+            std::printf("Could not start Xvfb for the benchmark.\n");
+            return 1;
+        }
+        displayWaitMs = msBetween(before, Clock::now());
+    }
+
+    BenchReport report;
+    report.shortFlight = options.shortFlight;
+    report.abOption = options.ab;
+    const Clock::time_point startup = Clock::now();
+
+    // The entry point's set-up, step by step.
+    zel::Profiler::setEnabled(true);
+    Clock::time_point stepStart = Clock::now();
+    xmlInitParser();
+    xmlCheckVersion(LIBXML_VERSION);
+    const double xmlInitMs = msBetween(stepStart, Clock::now());
+
+    auto application = std::make_unique<zel::GLApplication>("World Of Ulmera");
+    if (!application->isWindowCreated()) return 1;
+
+    // The harness replaces only the clock, the pointer and the swap hook; the
+    // engine's GL state from the application's constructor stays.
+    zel::FrameDriver driver;
+    driver.setSwapBuffers(true);
+    auto worldOwner = std::make_unique<zel::World>();
+    zel::World& world = *worldOwner;
+    zel::CoreEngine::instance().setRoot(std::move(worldOwner));
+    zel::buildDemoScene(world);
+    driver.start();
+
+    SceneHandles handles = findHandles(world);
+    const zel::BoundingBox* village = handles.octree ? handles.octree->getModelBoundingBox() : nullptr;
+    const float ground = village ? village->minY : 0.0f;
+    zel::FlightPath path = zel::demoFlightPath(ground);
+    if (options.shortFlight) path = path.shortened(BenchReport::SHORT_FLIGHT_DIVISOR);
+
+    zel::PassTimer passTimer;
+    const bool passTiming =
+        options.passTiming && passTimer.isActive() && installPassObserver(world, &passTimer, 0);
+
+    const int configs = options.ab.empty() ? 1 : 2;
+    report.configs.resize(configs);
+    for (int c = 0; c < configs; ++c) report.configs[c].name = variantName(options.ab, c);
+    zel::CoreEngine& engine = zel::CoreEngine::instance();
+    const int width = engine.getWidth();
+    const int height = engine.getHeight();
+
+    // Frames whose image is read back for the determinism checksum.
+    const int totalFrames = path.frames();
+    std::vector<int> checksumFrames;
+    for (int k = 1; k <= BenchReport::CHECKSUM_FRAMES; ++k)
+        checksumFrames.push_back(totalFrames * (2 * k - 1) / (2 * BenchReport::CHECKSUM_FRAMES));
+
+    int frameIndex = 0;
+    bool firstFrame = true;
+    for (const zel::FlightPath::Segment& segment : path.getSegments()) {
+        if (segment.name == "night") {
+            // Night comes from the cycle itself: ticks of 15 ms (the world's
+            // whole update, without drawing) until the value reaches 0.
+            int ticks = 0;
+            while (zel::DayNightCycle::instance().getValue() > 0.0f && ticks < BenchReport::MAX_NIGHT_TICKS) {
+                engine.tick(zel::CoreEngine::TICK_INTERVAL_MS);
+                ++ticks;
+            }
+            report.nightTicks = ticks;
+        }
+        for (auto& config : report.configs) {
+            config.segments.emplace_back();
+            config.segments.back().name = segment.name;
+        }
+        for (const zel::FlightPath::Leg& leg : segment.legs) {
+            for (int f = 0; f < leg.frames; ++f, ++frameIndex) {
+                zel::FlightPath::apply(zel::FlightPath::pose(leg, f), *world.getCamera());
+                const float dayNight = zel::DayNightCycle::instance().getValue();
+                const bool checksum = std::find(checksumFrames.begin(), checksumFrames.end(), frameIndex) !=
+                                      checksumFrames.end();
+                // With two configurations both draw the same state: the first
+                // without a tick (clock unchanged), the second with the frame's
+                // tick. Which goes first alternates from frame to frame.
+                for (int n = 0; n < configs; ++n) {
+                    const int c = configs == 1 ? 0 : (frameIndex + n) % 2;
+                    const bool ticks = n == configs - 1;
+                    configure(options.ab, c, handles);
+                    if (checksum) driver.setSwapBuffers(false);
+                    zel::CullingStats::total().reset();
+                    const Clock::time_point before = Clock::now();
+                    driver.frame(ticks ? zel::CoreEngine::TICK_INTERVAL_MS : 0);
+                    glFinish();
+                    const double ms = msBetween(before, Clock::now());
+                    if (firstFrame) {
+                        report.startupTotalMs = toMainMs + msBetween(startup, Clock::now()) - displayWaitMs;
+                        firstFrame = false;
+                    }
+                    BenchReport::Config& config = report.configs[c];
+                    BenchReport::Segment& seg = config.segments.back();
+                    seg.frameMs.push_back(ms);
+                    seg.cull += zel::CullingStats::total();
+                    seg.dayNightMin = std::min(seg.dayNightMin, dayNight);
+                    seg.dayNightMax = std::max(seg.dayNightMax, dayNight);
+                    passTimer.collect();
+                    for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
+                        const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
+                        if (!passTimer.getSamples(pass).empty())
+                            config.passSamples[p].push_back(passTimer.getSamples(pass).back());
+                    }
+                    passTimer.clearSamples();
+                    if (checksum) {
+                        config.checksums.push_back({frameIndex, backBufferChecksum(width, height)});
+                        SDL_GL_SwapBuffers();
+                        driver.setSwapBuffers(true);
+                    }
+                }
+            }
+        }
+    }
+    installPassObserver(world, nullptr, 0);
+
+    report.startupToMainMs = toMainMs;
+    report.startupParts.push_back({"xml_init", xmlInitMs});
+    double parts = xmlInitMs;
+    for (int s = 0; s < zel::Profiler::SectionCount; ++s) {
+        const auto section = static_cast<zel::Profiler::Section>(s);
+        report.startupParts.push_back({zel::Profiler::name(section), zel::Profiler::getMs(section)});
+        parts += zel::Profiler::getMs(section);
+    }
+    report.startupParts.push_back({"other", report.startupTotalMs - toMainMs - parts});
+    report.peakRssMb = zelbench::peakRssMb();
+    report.passTiming = passTiming;
+    report.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+
+    report.printTable(stdout);
+    const bool written = report.writeJson(options.report);
+    if (!written) std::printf("Could not write the report %s.\n", options.report.c_str());
+
+    // Tear down as the event loop does at its end, while the context exists.
+    engine.shutdown();
+    application.reset();
+    SDL_Quit();
+    xmlCleanupParser();
+    return written ? 0 : 1;
+}
