@@ -68,6 +68,23 @@ TEST_F(FrustumTest, PlanesFromRealMatrices) {
     EXPECT_NEAR(f.planeDistance(Frustum::FAR, 0, 0, -1500.0f), 0.0f, 1.0f); // float precision at 1500
 }
 
+TEST_F(FrustumTest, PlanesComeInTheFixedOrderAndFaceInward) {
+    const Frustum f = frustumFromPerspective();
+    EXPECT_LT(f.planes[Frustum::RIGHT][0], 0.0f);
+    EXPECT_GT(f.planes[Frustum::LEFT][0], 0.0f);
+    EXPECT_GT(f.planes[Frustum::BOTTOM][1], 0.0f);
+    EXPECT_LT(f.planes[Frustum::TOP][1], 0.0f);
+    EXPECT_GT(f.planes[Frustum::FAR][2], 0.0f);
+    EXPECT_LT(f.planes[Frustum::NEAR][2], 0.0f);
+    for (const auto& p : f.planes) EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
+    // A translated view moves the planes with it.
+    glTranslatef(0.0f, 0.0f, -10.0f);
+    Frustum moved;
+    moved.extract();
+    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10), 1e-4f);
+    glLoadIdentity();
+}
+
 TEST_F(FrustumTest, BoxTests) {
     const Frustum f = frustumFromPerspective();
     EXPECT_TRUE(f.intersectsBox({-1, -1, -11, 1, 1, -9}));    // straight ahead
