@@ -32,6 +32,12 @@ Pixel readPixel(int x, int y);
 // A fresh, empty folder under the test build tree for files a test writes.
 std::string scratchDir(const std::string& name);
 
+// Writes text to dir/name (binary) and returns the path.
+std::string writeFile(const std::string& dir, const std::string& name, const std::string& text);
+
+// The whole file as bytes; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
 // Runs fn with standard output captured; returns what it printed.
 template <typename Fn>
 std::string captureStdout(Fn&& fn) {
