@@ -98,16 +98,6 @@ TEST(CubeFaces, SkyBoxTexelsLookThroughTheQuadPointsThatCarryTheirCoordinates) {
     }
 }
 
-TEST(CubeFaces, SkyBoxWallsAreUprightAndTheFrontFaceLooksAlongPlusZ) {
-    // Top rows of the walls look up, bottom rows down; the front face is at +z.
-    for (CubeFace f : {CubeFace::Front, CubeFace::Back, CubeFace::Left, CubeFace::Right}) {
-        EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, f, 0.5f, 0.0f).y, 0.99f);
-        EXPECT_LT(CubeFaces::direction(CubeLayout::SkyBox, f, 0.5f, 1.0f).y, -0.99f);
-    }
-    EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, CubeFace::Front, 0.5f, 0.5f).z, 0.99f);
-    EXPECT_GT(CubeFaces::direction(CubeLayout::SkyBox, CubeFace::Left, 0.5f, 0.5f).x, 0.99f);
-}
-
 TEST(CubeFaces, CubeMapTexelsAreWhereGLLooksThemUp) {
     for (int i = 0; i < CubeFaces::FACE_COUNT; ++i) {
         const CubeFace face = CubeFaces::face(i);
@@ -120,23 +110,4 @@ TEST(CubeFaces, CubeMapTexelsAreWhereGLLooksThemUp) {
             EXPECT_NEAR(t, uv[1], 1e-5f);
         }
     }
-}
-
-TEST(CubeFaces, ProjectInvertsDirectionAndRejectsTheOppositeSide) {
-    for (CubeLayout layout : {CubeLayout::SkyBox, CubeLayout::CubeMap}) {
-        for (int i = 0; i < CubeFaces::FACE_COUNT; ++i) {
-            const CubeFace face = CubeFaces::face(i);
-            for (const auto& uv : SAMPLES) {
-                Direction d = CubeFaces::direction(layout, face, uv[0], uv[1]);
-                d = {d.x * 3.0f, d.y * 3.0f, d.z * 3.0f};
-                float u = -1, v = -1;
-                ASSERT_TRUE(CubeFaces::project(layout, face, d, u, v));
-                EXPECT_NEAR(u, uv[0], 1e-5f);
-                EXPECT_NEAR(v, uv[1], 1e-5f);
-                EXPECT_FALSE(CubeFaces::project(layout, face, {-d.x, -d.y, -d.z}, u, v));
-            }
-        }
-    }
-    EXPECT_EQ(CubeFaces::name(CubeFaces::face(0)), "back");
-    EXPECT_EQ(CubeFaces::name(CubeFaces::face(5)), "top");
 }

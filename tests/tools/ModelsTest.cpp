@@ -1,20 +1,16 @@
 // The generated village models: the SGF writer read back by the engine's own
-// reader, the building blocks' face orientation and openings, determinism, and
-// the models placed as the demo scene places them (sizes, clearances, the fire
-// in the hearth, the fountain under the particle emitter). The last group loads
-// every model through SGFMeshModel with a real GL context.
+// reader, determinism, the models placed as the demo scene places them (sizes,
+// clearances, the fire in the hearth, the fountain under the particle emitter),
+// and every model loaded through SGFMeshModel in a real GL context.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "assetgen/Models.h"
-#include "assetgen/SgfBuilder.h"
 #include "assetgen/SgfDocument.h"
 #include "engine/FrameDriver.h"
 #include "geometry/SGFFile.h"
@@ -22,12 +18,9 @@
 #include "geometry/SingleTexturedMesh.h"
 #include "geometry/Triangle.h"
 #include "resources/Texture.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
-using assetgen::sgf::Builder;
 using assetgen::sgf::Document;
-using assetgen::sgf::Material;
-using assetgen::sgf::Opening;
 using assetgen::sgf::Vec2;
 using assetgen::sgf::Vec3;
 using zel::SGFFile;
@@ -35,17 +28,8 @@ using zel::Vector3;
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string writeScratch(const std::string& name, const std::string& text) {
-    const std::string path = zeltest::scratchDir("models-" + name) + "/" + name + ".sgf";
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
+    return zeltest::writeFile(zeltest::scratchDir("models-" + name), name + ".sgf", text);
 }
 
 // A document as the engine's reader sees it.
@@ -61,11 +45,6 @@ struct Tri {
 Vector3 sub(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
 Vector3 normalOf(const Tri& t) { return zel::cross(sub(t.p[1], t.p[0]), sub(t.p[2], t.p[0])); }
-
-Vector3 centroid(const Tri& t) {
-    return {(t.p[0].x + t.p[1].x + t.p[2].x) / 3, (t.p[0].y + t.p[1].y + t.p[2].y) / 3,
-            (t.p[0].z + t.p[1].z + t.p[2].z) / 3};
-}
 
 float area(const Tri& t) { return 0.5f * std::sqrt(normalOf(t).lengthSquared()); }
 
@@ -134,20 +113,6 @@ const float GROUND = -1.5f;
 
 // ------------------------------------------------------------------ writer
 
-TEST(SgfWriterTest, NumbersAndTexturePaths) {
-    using assetgen::sgf::formatNumber;
-    using assetgen::sgf::textureFileName;
-    EXPECT_EQ("1.5", formatNumber(1.5));
-    EXPECT_EQ("2", formatNumber(2.0));
-    EXPECT_EQ("-3.25", formatNumber(-3.25));
-    EXPECT_EQ("0.1235", formatNumber(0.12346));
-    EXPECT_EQ("0", formatNumber(-0.00001));
-    EXPECT_EQ("100", formatNumber(100.0));
-    EXPECT_EQ("c.jpg", textureFileName("a\\b\\c.jpg"));
-    EXPECT_EQ("a/b/c.jpg", textureFileName("a/b/c.jpg"));
-    EXPECT_EQ("c.jpg", textureFileName("c.jpg"));
-}
-
 TEST(SgfWriterTest, ReaderSeesExactlyWhatWasWritten) {
     Document doc("round trip");
     auto& first = doc.addMesh("first");
@@ -179,17 +144,17 @@ TEST(SgfWriterTest, ReaderSeesExactlyWhatWasWritten) {
     EXPECT_EQ(Vector3(0, 3, 0), m0.vertices[3]);
     ASSERT_EQ(4u, m0.faces.size());
     // The quad is split into corners (1, 2, 3) and (3, 4, 1).
-    EXPECT_EQ(0, m0.faces[0].indices[0]);
-    EXPECT_EQ(2, m0.faces[0].indices[2]);
-    EXPECT_EQ(2, m0.faces[1].indices[0]);
-    EXPECT_EQ(3, m0.faces[1].indices[1]);
-    EXPECT_EQ(0, m0.faces[1].indices[2]);
+    auto indices = [&](int f) {
+        const int* i = m0.faces[f].indices;
+        return std::vector<int>{i[0], i[1], i[2]};
+    };
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), indices(0));
+    EXPECT_EQ((std::vector<int>{2, 3, 0}), indices(1));
     EXPECT_EQ(zel::Vector2(0, 0), m0.faces[1].texCoords[1]);
     EXPECT_EQ(zel::Vector2(0, 1), m0.faces[1].texCoords[2]);
-    EXPECT_EQ("plaster.jpg", m0.faces[0].texture);
-    EXPECT_EQ("plaster.jpg", m0.faces[2].texture);
-    EXPECT_EQ("door.jpg", m0.faces[3].texture);
     EXPECT_EQ(zel::Vector2(0.75f, 0.25f), m0.faces[2].texCoords[1]);
+    const char* const names[4] = {"plaster.jpg", "plaster.jpg", "plaster.jpg", "door.jpg"};
+    for (int f = 0; f < 4; ++f) EXPECT_EQ(names[f], m0.faces[f].texture) << f;
     const zel::SGFMesh& m1 = file->getMeshes()[1];
     ASSERT_EQ(3u, m1.vertices.size());
     EXPECT_EQ(Vector3(0, 0, 5), m1.vertices[0]);
@@ -200,96 +165,6 @@ TEST(SgfWriterTest, ReaderSeesExactlyWhatWasWritten) {
     EXPECT_FLOAT_EQ(1.5f, file->getLights()[0].scalar);
     EXPECT_FLOAT_EQ(0.25f, file->getLights()[0].blue);
     EXPECT_FLOAT_EQ(3.0f, file->getLights()[0].z);
-}
-
-// ------------------------------------------------------------------ building blocks
-
-TEST(SgfBuilderTest, SolidsFaceOutwardsAndNeverDegenerate) {
-    const Builder b(1.0);
-    const Material m{"stone_wall.jpg", 2.0};
-    struct Solid {
-        const char* what;
-        std::function<void(assetgen::sgf::Mesh&)> build;
-        Vector3 centre;
-        bool inward;
-        size_t faces;
-    };
-    const std::vector<Solid> solids = {
-        {"box", [&](auto& mesh) { b.box(mesh, {1, 2, 3}, {2, 4, 7}, m); }, {1.5f, 3, 5}, false, 12},
-        {"left-handed box",
-         [&](auto& mesh) { b.orientedBox(mesh, {0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {1, 0, 0}, m, Builder::NO_BOTTOM); },
-         {0.5f, 0.5f, 0.5f}, false, 10},
-        {"beam", [&](auto& mesh) { b.beam(mesh, {0, 0, 0}, {3, 2, 0}, 0.2, {0, 0, 1}, m); },
-         {1.5f, 1, 0}, false, 12},
-        {"cylinder", [&](auto& mesh) { b.cylinderSide(mesh, {5, 0, 5}, 2, 0, 2, 3, 8, 0.3, m); },
-         {5, 1.5f, 5}, false, 16},
-        {"shaft inside", [&](auto& mesh) { b.cylinderSide(mesh, {0, 0, 0}, 2, 0, 2, 3, 8, 0, m, true); },
-         {0, 1.5f, 0}, true, 16},
-        {"cone", [&](auto& mesh) { b.cylinderSide(mesh, {0, 0, 0}, 2, 1, 0, 4, 12, 0, m); },
-         {0, 1.5f, 0}, false, 12},
-        {"log", [&](auto& mesh) { b.cylinderAlong(mesh, {0, 1, 0}, {2, 1.5, 1}, 0.3, 6, m); },
-         {1, 1.25f, 0.5f}, false, 24},
-        {"ring stone", [&](auto& mesh) { b.ringSector(mesh, {0, 0, 0}, 2, 3, 0.2, 0.9, 0, 1, m); },
-         {2.5f * std::cos(0.55f), 0.5f, 2.5f * std::sin(0.55f)}, false, 10},
-    };
-    for (const Solid& solid : solids) {
-        SCOPED_TRACE(solid.what);
-        Document doc("solid");
-        solid.build(doc.addMesh("solid"));
-        auto file = readBack("solid", doc);
-        const std::vector<Tri> tris = triangles(*file);
-        EXPECT_EQ(solid.faces, tris.size());
-        for (const Tri& t : tris) {
-            EXPECT_GT(area(t), 1e-4f);
-            const float facing = normalOf(t).dot(sub(centroid(t), solid.centre));
-            if (solid.inward) {
-                EXPECT_LT(facing, 0.0f);
-            } else {
-                EXPECT_GT(facing, 0.0f);
-            }
-        }
-    }
-}
-
-TEST(SgfBuilderTest, WallPanelLeavesItsOpeningsOpen) {
-    const Builder b(1.0);
-    Document doc("wall");
-    auto& wall = doc.addMesh("wall");
-    auto& reveals = doc.addMesh("reveals");
-    auto& panes = doc.addMesh("panes");
-    // A panel 6 wide, 1 to 4 high, facing +z; a door with a window above it in
-    // the same column, and a separate window.
-    const std::vector<Opening> openings = {{1, 2, 1, 3}, {1.2, 1.8, 3.3, 3.8}, {3.5, 5, 2, 3}};
-    b.wallWithOpenings(wall, {-3, 0, 1}, {1, 0, 0}, 6, 1, 4, openings, {"plaster.jpg", 3});
-    for (const Opening& o : openings) {
-        b.recess(reveals, {"timber.jpg", 2}, panes, "window.jpg", {-3, 0, 1}, {1, 0, 0}, o, 0.2);
-    }
-    auto file = readBack("panel", doc);
-    const std::vector<Tri> tris = triangles(*file, 0);
-    float total = 0;
-    for (const Tri& t : tris) {
-        total += area(t);
-        EXPECT_GT(normalOf(t).z, 0.0f);
-        const Vector3 c = centroid(t);
-        for (const Opening& o : openings) {
-            const bool inside = c.x + 3 > o.u0 && c.x + 3 < o.u1 && c.y > o.y0 && c.y < o.y1;
-            EXPECT_FALSE(inside) << "wall face inside an opening at " << c.x << ", " << c.y;
-        }
-    }
-    EXPECT_NEAR(18.0f - 2.0f - 0.3f - 1.5f, total, 1e-3f);
-
-    // Four reveals per opening, pointing into the opening; one pane each, set
-    // back by the depth and carrying the whole texture.
-    EXPECT_EQ(openings.size() * 4 * 2, triangles(*file, 1).size());
-    const std::vector<Tri> paneTris = triangles(*file, 2);
-    ASSERT_EQ(openings.size() * 2, paneTris.size());
-    for (const Tri& t : paneTris) {
-        EXPECT_FLOAT_EQ(0.8f, t.p[0].z);
-        EXPECT_GT(normalOf(t).z, 0.0f);
-    }
-    const zel::SGFFace& pane = file->getMeshes()[2].faces[0];
-    EXPECT_EQ(zel::Vector2(0, 1), pane.texCoords[0]);
-    EXPECT_EQ(zel::Vector2(1, 0), pane.texCoords[2]);
 }
 
 // ------------------------------------------------------------------ models
@@ -304,9 +179,9 @@ TEST(ModelsTest, DeterministicAndWrittenIntoTheRunLayout) {
         SCOPED_TRACE(name);
         const std::string text = assetgen::buildModel(name);
         EXPECT_EQ(text, assetgen::buildModel(name));
-        EXPECT_EQ(text, readFile(dir + "/data/models/" + name + ".sgf"));
+        EXPECT_EQ(text, zeltest::readFile(dir + "/data/models/" + name + ".sgf"));
         // The build's generator wrote the same bytes for the demo.
-        EXPECT_EQ(text, readFile("../data/models/" + name + ".sgf"));
+        EXPECT_EQ(text, zeltest::readFile("../data/models/" + name + ".sgf"));
     }
 
     // A file standing where the models folder should be makes writing fail loudly.
@@ -336,13 +211,7 @@ TEST(ModelsTest, EveryModelReadsCleanly) {
         ASSERT_FALSE(file->getMeshes().empty());
         for (const zel::SGFMesh& mesh : file->getMeshes()) {
             ASSERT_FALSE(mesh.faces.empty());
-            for (const zel::SGFFace& f : mesh.faces) {
-                for (int i = 0; i < 3; ++i) {
-                    ASSERT_GE(f.indices[i], 0);
-                    ASSERT_LT(f.indices[i], static_cast<int>(mesh.vertices.size()));
-                }
-                EXPECT_EQ(1u, materials.count(f.texture)) << f.texture;
-            }
+            for (const zel::SGFFace& f : mesh.faces) EXPECT_EQ(1u, materials.count(f.texture)) << f.texture;
         }
         for (const Tri& t : triangles(*file)) {
             ASSERT_GT(area(t), 1e-5f);
@@ -448,20 +317,7 @@ TEST(ModelsTest, VillageFitsTheScene) {
 
 // ------------------------------------------------------------------ engine loading
 
-class ModelsGLTest : public zeltest::GLTest {
-protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<zel::FrameDriver>();
-        driver_->initGL();
-    }
-    void TearDown() override {
-        driver_.reset();
-        GLTest::TearDown();
-    }
-    std::unique_ptr<zel::FrameDriver> driver_;
-};
+using ModelsGLTest = zeltest::EngineTest;
 
 TEST_F(ModelsGLTest, EveryModelLoadsThroughTheEngine) {
     for (const std::string& name : assetgen::modelNames()) {
