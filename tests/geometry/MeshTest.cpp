@@ -71,21 +71,6 @@ TEST(GeometryTest, PointInTriangleCountsEdgesAsInside) {
     EXPECT_FALSE(sameSide({1, 0, 1}, {1, 0, -1}, {0, 0, 0}, {1, 0, 0}));
 }
 
-TEST(MeshTest, TrianglesGetOrKeepPlanes) {
-    Mesh mesh;
-    EXPECT_EQ(mesh.getRenderMode(), Mesh::RENDER_DISPLAY_LIST);
-    EXPECT_EQ(mesh.getBoundingBox(), nullptr);
-    mesh.addTriangle(floorTri());
-    ASSERT_TRUE(mesh.getTriangles()[0]->plane);
-    EXPECT_EQ(mesh.getTriangles()[0]->plane->normal, Vector3(0, 1, 0));
-
-    Triangle own = floorTri(5.0f);
-    own.plane = std::make_shared<Plane>();
-    own.plane->normal = Vector3(1, 0, 0);
-    mesh.addTriangle(own);
-    EXPECT_EQ(mesh.getTriangles()[1]->plane, own.plane);  // shared with the caller's copy
-}
-
 TEST(MeshTest, BoundsAndHeightQuery) {
     auto empty = meshOf({});
     EXPECT_TRUE(empty->init());

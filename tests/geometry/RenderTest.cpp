@@ -19,7 +19,7 @@
 #include "resources/GPUProgram.h"
 #include "resources/TextureDatabase.h"
 #include "scene/World.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 using namespace zel;
 
@@ -68,19 +68,12 @@ void runCycleTo(int phase) {
     ASSERT_EQ(cycle.getPhase(), phase);
 }
 
-class GeometryGLTest : public zeltest::GLTest {
+class GeometryGLTest : public zeltest::EngineTest {
 protected:
+    GeometryGLTest() : EngineTest(true) {}
     void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<FrameDriver>();
-        driver_->initGL();
-        world_ = &driver_->createWorld();
+        EngineTest::SetUp();
         glClearColor(0, 0, 0, 1);
-    }
-    void TearDown() override {
-        driver_.reset();
-        GLTest::TearDown();
     }
 
     // Clears, sets the projection and the world camera's view, renders mesh and
@@ -96,8 +89,6 @@ protected:
 
     Texture* plaster() { return TextureDatabase::getInstance().getTexture("plaster.jpg"); }
 
-    std::unique_ptr<FrameDriver> driver_;
-    World* world_ = nullptr;
 };
 
 } // namespace
@@ -156,17 +147,6 @@ TEST_F(GeometryGLTest, VertexBufferSkipsTriangleWithoutPlane) {
     EXPECT_EQ(vbo.getCount(), 0);
     vbo.upload();
     vbo.draw(3);  // asks for more than stored: draws nothing, no error
-}
-
-TEST_F(GeometryGLTest, LightProgramLinksAndDeclaresTheLightUniforms) {
-    const GLhandleARB program = world_->getLightProgram()->getProgramObject();
-    GLint linked = 0;
-    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    ASSERT_EQ(linked, 1);
-    for (const char* name : {"dayNightCycle", "lightPosition0", "lightPosition1", "lightPosition2",
-                             "lightColor0", "lightColor1", "lightColor2", "texture"}) {
-        EXPECT_NE(glGetUniformLocationARB(program, name), -1) << name;
-    }
 }
 
 TEST_F(GeometryGLTest, LightShaderNeedsExactlyThreeLights) {

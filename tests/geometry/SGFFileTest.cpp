@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <fstream>
 
 #include "geometry/SGFFile.h"
 #include "support/GLContext.h"
@@ -12,9 +11,7 @@ using namespace zel;
 namespace {
 
 std::string writeFile(const std::string& name, const std::string& text) {
-    const std::string path = zeltest::scratchDir("sgf-" + name) + "/" + name + ".sgf";
-    std::ofstream(path) << text;
-    return path;
+    return zeltest::writeFile(zeltest::scratchDir("sgf-" + name), name + ".sgf", text);
 }
 
 void expectFace(const SGFFace& f, int i0, int i1, int i2) {
@@ -154,24 +151,4 @@ TEST(SGFFileTest, LightsStopAtTheFirstBadOne) {
     const SGFFile noText(writeFile("lightnotext", "<sgf><light><s/><c/><p/></light>"
                                                   "<light><s>1</s><c/><p/></light></sgf>"));
     EXPECT_TRUE(noText.getLights().empty());
-}
-
-TEST(SGFFileTest, MeshesAreCutAtTheSizeLimitsWithAWarning) {
-    const std::string path = writeFile("limits", R"(<sgf>
-      <mesh>
-        <vertices><v x="1"/><v x="2"/><v x="3"/><v x="4"/></vertices>
-        <triangle/><quad/><triangle/>
-      </mesh>
-      <mesh><vertices><v/></vertices><triangle/></mesh>
-    </sgf>)");
-    const std::string out = zeltest::captureStdout([&] {
-        const SGFFile file(path, 3, 2);
-        ASSERT_EQ(file.getMeshes().size(), 2u);
-        EXPECT_EQ(file.getMeshes()[0].vertices.size(), 3u);
-        EXPECT_EQ(file.getMeshes()[0].faces.size(), 1u);  // the quad would need two more
-        EXPECT_EQ(file.getMeshes()[1].faces.size(), 1u);  // limits are per mesh
-    });
-    EXPECT_EQ(out,
-              "WARNING: [SGFFile] " + path + ": mesh 0 has more than 3 vertices; the rest are ignored.\n"
-              "WARNING: [SGFFile] " + path + ": mesh 0 has more than 2 faces; the rest are ignored.\n");
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,11 +13,7 @@ using namespace zel;
 
 namespace {
 
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
+using zeltest::writeFile;
 
 // A 1 x 1 uncompressed 24-bit TGA.
 std::string tinyTga() {

@@ -3,7 +3,6 @@
 // registry, hence a GL context and the generated textures.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 
 #include "engine/FrameDriver.h"
@@ -11,16 +10,14 @@
 #include "geometry/SGFMeshModel.h"
 #include "geometry/SingleTexturedMesh.h"
 #include "resources/TextureDatabase.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 using namespace zel;
 
 namespace {
 
 std::string writeFile(const std::string& name, const std::string& text) {
-    const std::string path = zeltest::scratchDir("sgfmodel-" + name) + "/" + name + ".sgf";
-    std::ofstream(path) << text;
-    return path;
+    return zeltest::writeFile(zeltest::scratchDir("sgfmodel-" + name), name + ".sgf", text);
 }
 
 // Four vertices of a unit square in y = 0 at x, z in [0, 2] x [0, 1], plus one
@@ -33,20 +30,9 @@ std::string face(const std::string& indices, const std::string& texture) {
     return "<triangle><indices " + indices + "/><texture>" + texture + "</texture></triangle>";
 }
 
-class SGFMeshModelTest : public zeltest::GLTest {
+class SGFMeshModelTest : public zeltest::EngineTest {
 protected:
-    void SetUp() override {
-        GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<FrameDriver>();
-        driver_->initGL();
-        driver_->createWorld();
-    }
-    void TearDown() override {
-        driver_.reset();
-        GLTest::TearDown();
-    }
-    std::unique_ptr<FrameDriver> driver_;
+    SGFMeshModelTest() : EngineTest(true) {}
 };
 
 } // namespace
@@ -198,20 +184,5 @@ TEST_F(SGFMeshModelTest, LoadReturnsAnEmptyModelForUnusableFiles) {
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
         EXPECT_TRUE(model->init());
         model->render();
-    }
-}
-
-TEST_F(SGFMeshModelTest, GeneratedVillageModelsLoadCleanly) {
-    for (const char* name : {"wall", "house", "well", "fountain", "tower", "fireplace"}) {
-        SCOPED_TRACE(name);
-        std::unique_ptr<SGFMeshModel> model;
-        const std::string path = std::string("../data/models/") + name + ".sgf";
-        const std::string out =
-            zeltest::captureStdout([&] { model = SGFMeshModel::load(path, Vector3(0, 0, 0), 1.0f); });
-        EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
-        EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
-        ASSERT_NE(model->getBoundingBox(), nullptr);
-        EXPECT_FLOAT_EQ(model->getBoundingBox()->minY, 0.0f);
-        model->init();
     }
 }
