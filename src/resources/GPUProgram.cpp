@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/Profiler.h"
+
 namespace zel {
 
 namespace {
@@ -18,6 +20,7 @@ const int LINE_BUFFER_SIZE = 255;
 
 GPUProgram::GPUProgram(const std::string& vertexPath, const std::string& fragmentPath)
     : programObject(0), vertexShader(0), fragmentShader(0) {
+    Profiler::Scope profile(Profiler::Shaders);
     vertexSource = readSourceFile(vertexPath);
     fragmentSource = readSourceFile(fragmentPath);
     if (!createShaderObjects()) {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "engine/Profiler.h"
+
 namespace zel {
 
 namespace {
@@ -29,6 +31,7 @@ private:
 } // namespace
 
 std::unique_ptr<Texture> TextureFactory::createTexture(const std::string& path, const std::string& name) {
+    Profiler::Scope profile(Profiler::Textures);
     auto image = std::make_unique<Image>(path, false, 0, 0, 0);
     if (!image->loaded) {
         printf("Error loading image %s.\n", path.c_str());
@@ -44,6 +47,7 @@ std::unique_ptr<Texture> TextureFactory::createTexture(const std::string& path, 
                                                        bool colorKey, int red, int green, int blue,
                                                        GLint minFilter, GLint magFilter, GLint wrapS,
                                                        GLint wrapT, bool mipmaps) {
+    Profiler::Scope profile(Profiler::Textures);
     auto image = std::make_unique<Image>(path, colorKey, red, green, blue);
     if (!image->loaded) {
         printf("ERROR: [%s] Error loading image %s.\n", SOURCE, path.c_str());
@@ -83,6 +87,7 @@ void TextureFactory::upload(Texture& texture, GLint minFilter, GLint magFilter, 
 }
 
 GLuint TextureFactory::createCubeMap(const std::string& basePath) {
+    Profiler::Scope profile(Profiler::Textures);
     static const char* const SUFFIXES[6] = {"_back.jpg", "_front.jpg", "_left.jpg",
                                             "_right.jpg", "_bottom.jpg", "_top.jpg"};
     static const GLenum TARGETS[6] = {GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, GL_TEXTURE_CUBE_MAP_POSITIVE_Z,
