@@ -14,7 +14,7 @@
 #include "scene/Octree.h"
 #include "scene/Quadtree.h"
 #include "scene/World.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 #include "TreeTestSupport.h"
 
 using zel::BoundingBox;
@@ -23,21 +23,14 @@ using namespace scenetest;
 
 namespace {
 
-class CullingTest : public zeltest::GLTest {
+class CullingTest : public zeltest::EngineTest {
 protected:
+    CullingTest() : EngineTest(true) {}
     void SetUp() override {
-        GLTest::SetUp();
+        EngineTest::SetUp();
         if (HasFatalFailure()) return;
-        driver_ = std::make_unique<zel::FrameDriver>();
-        driver_->initGL();
-        world_ = &driver_->createWorld();
         glViewport(0, 0, 800, 600);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-    void TearDown() override {
-        world_ = nullptr;
-        driver_.reset();
-        GLTest::TearDown();
     }
 
     // The frame's projection and the camera's view from eye at the given yaw
@@ -62,9 +55,6 @@ protected:
         s.trianglesDrawn = 3 * drawn; // every box mesh has three triangles
         return s;
     }
-
-    std::unique_ptr<zel::FrameDriver> driver_;
-    zel::World* world_ = nullptr;
 };
 
 void expectStats(const CullingStats& actual, const CullingStats& wanted) {

@@ -39,13 +39,13 @@ Entry snapshot(const std::string& what) {
     e.viewportWidth = viewport[2];
     e.depthTest = glIsEnabled(GL_DEPTH_TEST);
     glGetFloatv(GL_MODELVIEW_MATRIX, e.modelview);
-    if (World* world = World::current()) e.cameraX = world->getCamera()->getPosition().x;
+    if (World* world = World::current())
+        e.cameraX = world->getCamera()->getPosition().x;
     e.dayNight = DayNightCycle::instance().getValue();
     return e;
 }
 
-template <typename Base>
-class Recorder : public Base {
+template <typename Base> class Recorder : public Base {
 public:
     Recorder(const std::string& name, Log& log) : name_(name), log_(log) {}
     ~Recorder() override { log_.push_back(snapshot(name_ + " delete")); }
@@ -67,12 +67,14 @@ private:
 
 std::vector<std::string> names(const Log& log) {
     std::vector<std::string> result;
-    for (const Entry& e : log) result.push_back(e.what);
+    for (const Entry& e : log)
+        result.push_back(e.what);
     return result;
 }
 
 void expectMatrix(const float* actual, const float* expected) {
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], 1e-4f) << "element " << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-4f) << "element " << i;
 }
 
 class WorldTest : public zeltest::GLTest {
@@ -92,7 +94,8 @@ protected:
         world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom1", log));
         world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom2", log));
         world->addMainChild(std::make_unique<Recorder<IRenderableObject>>("main1", log));
-        if (withSky) world->setSky(std::make_unique<Recorder<ISky>>("sky", log));
+        if (withSky)
+            world->setSky(std::make_unique<Recorder<ISky>>("sky", log));
     }
 
     Log log;
@@ -174,7 +177,8 @@ TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
     addRecorders(true);
     // Put the shared cycle into a fade, where every update changes the value.
     DayNightCycle& cycle = DayNightCycle::instance();
-    for (int i = 0; i < 5000 && cycle.getPhase() != DayNightCycle::FADING_TO_NIGHT; ++i) cycle.update(30000);
+    for (int i = 0; i < 5000 && cycle.getPhase() != DayNightCycle::FADING_TO_NIGHT; ++i)
+        cycle.update(30000);
     ASSERT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
     cycle.update(15); // past the first step, so the value moves every update
     world->getCamera()->setVelocity(Vector3(100, 0, 0));
@@ -187,14 +191,16 @@ TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
     ASSERT_TRUE(driver->frame(20));
     std::vector<Entry> updates;
     for (const Entry& e : log) {
-        if (e.what.find("update") != std::string::npos) updates.push_back(e);
+        if (e.what.find("update") != std::string::npos)
+            updates.push_back(e);
     }
     ASSERT_EQ(updates.size(), 4u);
     EXPECT_EQ(updates[0].what, "bloom1 update");
     EXPECT_EQ(updates[1].what, "bloom2 update");
     EXPECT_EQ(updates[2].what, "main1 update");
     EXPECT_EQ(updates[3].what, "sky update");
-    for (const Entry& e : updates) EXPECT_EQ(e.elapsed, 20u);
+    for (const Entry& e : updates)
+        EXPECT_EQ(e.elapsed, 20u);
     // Children run before the camera and the cycle; the sky after both.
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(updates[i].cameraX, x0);
@@ -228,7 +234,8 @@ TEST_F(WorldTest, DeletingTheWorldDeletesEachChildOnceInListOrderThenTheSky) {
     log.clear();
 
     driver->setRoot(nullptr);
-    const std::vector<std::string> expected = {"bloom1 delete", "bloom2 delete", "main1 delete", "sky2 delete"};
+    const std::vector<std::string> expected = {"bloom1 delete", "bloom2 delete", "main1 delete",
+                                               "sky2 delete"};
     EXPECT_EQ(names(log), expected);
     EXPECT_EQ(World::current(), nullptr);
     world = nullptr;
