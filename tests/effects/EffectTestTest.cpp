@@ -6,7 +6,7 @@
 #include "effects/EffectsTestSupport.h"
 #include "effects/Random.h"
 #include "effects/Sprite.h"
-#include "engine/FrameDriver.h"
+#include "support/EngineTest.h"
 #include "environment/DayNightCycle.h"
 #include "resources/Texture.h"
 #include "scene/World.h"
@@ -22,21 +22,9 @@ namespace {
 const float NIGHT = 0.05f;
 const BoundingBox WIDE(-50, -50, -50, 50, 50, 50);
 
-class EffectTestTest : public zeltest::GLTest {
+class EffectTestTest : public zeltest::EngineTest {
 protected:
-    void SetUp() override {
-        zeltest::GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<zel::FrameDriver>();
-        driver_->initGL();
-        world_ = &driver_->createWorld();
-    }
-    void TearDown() override {
-        driver_.reset();
-        zeltest::GLTest::TearDown();
-    }
-    std::unique_ptr<zel::FrameDriver> driver_;
-    zel::World* world_ = nullptr;
+    EffectTestTest() : EngineTest(true) {}
 };
 
 Vector3 at(const EffectTest& show, int i) {

@@ -42,26 +42,6 @@ using ParticleSystemTest = zeltest::GLTest;
 
 } // namespace
 
-TEST_F(ParticleSystemTest, ConstructionBirthsThePoolInactive) {
-    Random predictor = Random::shared();
-    ParticleSystem system = makeSystem();
-    EXPECT_FALSE(system.isActive());
-    ASSERT_EQ(system.getParticles().size(), 1000u);
-    for (const Particle& p : system.getParticles()) {
-        int factor[3];
-        float life;
-        predictBirth(predictor, 10, factor, life);
-        ASSERT_FLOAT_EQ(p.velocity.y, factor[1] * (2.0f / 3.0f));
-        ASSERT_EQ(p.life, life);
-    }
-    EXPECT_EQ(predictor.getState(), Random::shared().getState()) << "four draws per particle";
-    GLfloat range[2];
-    glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
-    EXPECT_EQ(system.getMaxPointSize(), range[1]);
-    ASSERT_NE(system.getTexture(), nullptr);
-    EXPECT_EQ(system.getTexture()->getName(), "waterparticle_0.tga");
-}
-
 TEST_F(ParticleSystemTest, BirthVelocityFactorsAndLifeFollowTheSpread) {
     ParticleSystem system = makeSystem();
     const float direction[3] = {1.0f / 3.0f, 2.0f / 3.0f, 2.0f / 3.0f};
