@@ -38,23 +38,7 @@ TEST(FontGlyphs, CellsAdvanceAndPointConversion) {
 
 namespace {
 
-class FontRendererTest : public zeltest::GLTest {
-protected:
-    void SetUp() override {
-        zeltest::GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<zel::FrameDriver>();
-        driver_->initGL();
-        overlayView();
-    }
-    void TearDown() override {
-        glDisable(GL_TEXTURE_2D);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        driver_.reset();
-        zeltest::GLTest::TearDown();
-    }
-    std::unique_ptr<zel::FrameDriver> driver_;
-};
+using FontRendererTest = guitest::OverlayTest;
 
 std::vector<int> readGuiRect(int x0, int y0, int x1, int y1) {
     std::vector<int> reds;

@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 namespace guitest {
 
@@ -38,5 +38,20 @@ inline bool anyWhite(int x0, int y0, int x1, int y1, int level = 200) {
         }
     return false;
 }
+
+// The engine prepared for drawing the overlay, over a black frame; leaves
+// texturing off and the colour white.
+class OverlayTest : public zeltest::EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (!HasFatalFailure()) overlayView();
+    }
+    void TearDown() override {
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        EngineTest::TearDown();
+    }
+};
 
 } // namespace guitest

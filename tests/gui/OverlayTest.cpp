@@ -28,23 +28,7 @@ TEST(GuiString, BuildsFromTextAndIntegersAndConcatenates) {
 
 namespace {
 
-class OverlayTest : public zeltest::GLTest {
-protected:
-    void SetUp() override {
-        zeltest::GLTest::SetUp();
-        if (HasFatalFailure()) return;
-        driver_ = std::make_unique<zel::FrameDriver>();
-        driver_->initGL();
-        overlayView();
-    }
-    void TearDown() override {
-        glDisable(GL_TEXTURE_2D);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        driver_.reset();
-        zeltest::GLTest::TearDown();
-    }
-    std::unique_ptr<zel::FrameDriver> driver_;
-};
+using guitest::OverlayTest;
 
 // The panel colour (0.5, 0.3, 0.3) at alpha 0.4 over black, blended once.
 void expectPanel(int x, int y) {
