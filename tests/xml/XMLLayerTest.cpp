@@ -10,17 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <stdexcept>
 
 using namespace xml;
 
 namespace {
 
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << text;
-    return dir + "/" + name;
-}
+using zeltest::writeFile;
 
 std::string nameOf(const CXMLNode& node) {
     std::string name;
