@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace zel;
 using zeltest::captureStdout;
@@ -19,10 +18,7 @@ const char* const VERTEX_OK = "void main()\n{\n    gl_Position = ftransform();\n
 const char* const FRAGMENT_OK = "uniform vec4 colour;\nvoid main()\n{\n    vec4 c = colour;\n"
                                 "    gl_FragColor =\n        c;\n}";
 
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    std::ofstream(dir + "/" + name, std::ios::binary) << text;
-    return dir + "/" + name;
-}
+using zeltest::writeFile;
 
 GLint linkStatus(const GPUProgram& program) {
     GLint value = -1;
