@@ -67,6 +67,13 @@ std::string configMembers(const BenchReport::Config& config, bool passTiming, co
     for (const auto& segment : config.segments)
         out << quoted(segment.name) << ": " << statsJson(FrameStats::of(segment.frameMs)) << ", ";
     out << "\"overall\": " << statsJson(FrameStats::of(allFrames(config))) << "},\n";
+    out << indent << "\"frame_cpu_ms\": {";
+    std::vector<double> allCpu;
+    for (const auto& segment : config.segments) {
+        out << quoted(segment.name) << ": " << statsJson(FrameStats::of(segment.cpuMs)) << ", ";
+        allCpu.insert(allCpu.end(), segment.cpuMs.begin(), segment.cpuMs.end());
+    }
+    out << "\"overall\": " << statsJson(FrameStats::of(allCpu)) << "},\n";
     out << indent << "\"passes_ms\": {";
     for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
         const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
@@ -200,6 +207,9 @@ void BenchReport::printTable(std::FILE* out) const {
         const FrameStats all = FrameStats::of(allFrames(config));
         std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", "overall", all.count, all.min, all.median,
                      all.p95, all.p99, all.max);
+        for (const Segment& segment : config.segments)
+            std::fprintf(out, "  %-8s processor time per frame: median %.2f ms\n", segment.name.c_str(),
+                         FrameStats::of(segment.cpuMs).median);
         if (passTiming) {
             std::fprintf(out, "  GPU median ms:");
             for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {

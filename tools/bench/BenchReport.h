@@ -43,6 +43,9 @@ public:
     struct Segment {
         std::string name;
         std::vector<double> frameMs;
+        // Processor time of the whole process (all of llvmpipe's threads) per
+        // frame: less sensitive than wall time to other load on the machine.
+        std::vector<double> cpuMs;
         zel::CullingStats cull;
         float dayNightMin = 1.0e9f;
         float dayNightMax = -1.0e9f;

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +98,12 @@ double profiledMs() {
     for (int s = 0; s < zel::Profiler::SectionCount; ++s)
         total += zel::Profiler::getMs(static_cast<zel::Profiler::Section>(s));
     return total;
+}
+
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
 double msBetween(Clock::time_point a, Clock::time_point b) {
@@ -263,10 +270,12 @@ int main(int argc, char** argv) {
                     configure(options.ab, c, handles);
                     if (checksum) driver.setSwapBuffers(false);
                     zel::CullingStats::total().reset();
+                    const double cpuBefore = processCpuMs();
                     const Clock::time_point before = Clock::now();
                     driver.frame(ticks ? zel::CoreEngine::TICK_INTERVAL_MS : 0);
                     glFinish();
                     const double ms = msBetween(before, Clock::now());
+                    const double cpuMs = processCpuMs() - cpuBefore;
                     if (firstFrame) {
                         report.startupTotalMs = toMainMs + msBetween(startup, Clock::now()) - displayWaitMs;
                         firstFrame = false;
@@ -274,6 +283,7 @@ int main(int argc, char** argv) {
                     BenchReport::Config& config = report.configs[c];
                     BenchReport::Segment& seg = config.segments.back();
                     seg.frameMs.push_back(ms);
+                    seg.cpuMs.push_back(cpuMs);
                     seg.cull += zel::CullingStats::total();
                     seg.dayNightMin = std::min(seg.dayNightMin, dayNight);
                     seg.dayNightMax = std::max(seg.dayNightMax, dayNight);
