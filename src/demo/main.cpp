@@ -18,7 +18,8 @@ int main(int, char**) {
     xmlCheckVersion(LIBXML_VERSION);
 
     auto application = std::make_unique<zel::GLApplication>("World Of Ulmera");
-    if (!application->isWindowCreated()) std::exit(0);
+    if (!application->isWindowCreated())
+        std::exit(0);
 
     auto world = std::make_unique<zel::World>();
     zel::World& scene = *world;

@@ -20,7 +20,9 @@ Vector3 heading(float degrees) {
 }
 } // namespace
 
-Camera::Camera() { updateDirection(); }
+Camera::Camera() {
+    updateDirection();
+}
 
 void Camera::setYaw(float degrees) {
     yaw_ = degrees;
@@ -75,11 +77,13 @@ void Camera::command(int amount, int code) {
     case LOOK_UP:
         // The limit is tested before the change only, so one large step may
         // carry the pitch past it.
-        if (pitch_ < maxPitch_) turn(pitch_, 1.0f, amount);
+        if (pitch_ < maxPitch_)
+            turn(pitch_, 1.0f, amount);
         updateDirection();
         break;
     case LOOK_DOWN:
-        if (pitch_ > minPitch_) turn(pitch_, -1.0f, amount);
+        if (pitch_ > minPitch_)
+            turn(pitch_, -1.0f, amount);
         updateDirection();
         break;
     default:

@@ -69,17 +69,21 @@ void CoreEngine::setViewport(int width, int height) {
     height_ = height;
 }
 
-void CoreEngine::setRoot(std::unique_ptr<IRenderableObject> root) { root_ = std::move(root); }
+void CoreEngine::setRoot(std::unique_ptr<IRenderableObject> root) {
+    root_ = std::move(root);
+}
 
 void CoreEngine::renderFrame(bool swapBuffers) {
     if (running_) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        if (root_) root_->render();
+        if (root_)
+            root_->render();
         ++frameCount_;
     }
-    if (swapBuffers) bufferSwapper_();
+    if (swapBuffers)
+        bufferSwapper_();
     const std::uint32_t now = timeSource_();
     if (now >= lastTick_ + tickInterval_) {
         tick(now - lastTick_);
@@ -93,9 +97,11 @@ void CoreEngine::renderFrame(bool swapBuffers) {
 }
 
 void CoreEngine::tick(std::uint32_t elapsedMs) {
-    if (!running_) return;
+    if (!running_)
+        return;
     InputState::instance().applyHeldKeys();
-    if (root_) root_->update(elapsedMs);
+    if (root_)
+        root_->update(elapsedMs);
     if (fpsTimer_ >= 1000) {
         fps_ = frameCount_;
         frameCount_ = 0;

@@ -28,7 +28,8 @@ FrameDriver::FrameDriver(std::uint32_t startMs) : clock_(startMs) {
         pointerY_ = y;
     });
     engine.setBufferSwapper([this] {
-        if (swap_) SDL_GL_SwapBuffers();
+        if (swap_)
+            SDL_GL_SwapBuffers();
     });
 }
 
@@ -51,16 +52,22 @@ World& FrameDriver::createWorld() {
     return result;
 }
 
-void FrameDriver::setRoot(std::unique_ptr<IRenderableObject> root) { CoreEngine::instance().setRoot(std::move(root)); }
+void FrameDriver::setRoot(std::unique_ptr<IRenderableObject> root) {
+    CoreEngine::instance().setRoot(std::move(root));
+}
 
 void FrameDriver::start() {
     CoreEngine& engine = CoreEngine::instance();
-    if (engine.isRunning()) return;
-    if (engine.getRoot()) engine.getRoot()->init();
+    if (engine.isRunning())
+        return;
+    if (engine.getRoot())
+        engine.getRoot()->init();
     engine.setRunning();
 }
 
-void FrameDriver::advance(std::uint32_t ms) { clock_ += ms; }
+void FrameDriver::advance(std::uint32_t ms) {
+    clock_ += ms;
+}
 
 bool FrameDriver::frame(std::uint32_t ms) {
     CoreEngine& engine = CoreEngine::instance();
@@ -68,17 +75,20 @@ bool FrameDriver::frame(std::uint32_t ms) {
     const std::uint32_t before = engine.getLastTick();
     engine.renderFrame(true);
     const std::uint32_t after = engine.getLastTick();
-    if (after == before) return false;
+    if (after == before)
+        return false;
     ++tickCount_;
     lastElapsed_ = after - before;
     return true;
 }
 
 int FrameDriver::runTicks(int count, std::uint32_t ms) {
-    const std::uint32_t step = ms < CoreEngine::instance().getTickInterval() ? CoreEngine::instance().getTickInterval() : ms;
+    const std::uint32_t step =
+        ms < CoreEngine::instance().getTickInterval() ? CoreEngine::instance().getTickInterval() : ms;
     int frames = 0;
     for (int ticks = 0; ticks < count; ++frames) {
-        if (frame(step)) ++ticks;
+        if (frame(step))
+            ++ticks;
     }
     return frames;
 }

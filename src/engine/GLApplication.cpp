@@ -21,22 +21,29 @@ GLApplication::GLApplication(const std::string& caption) {
 
 void GLApplication::onInit() {
     CoreEngine& engine = CoreEngine::instance();
-    if (engine.isRunning()) return;
-    if (engine.getRoot()) engine.getRoot()->init();
+    if (engine.isRunning())
+        return;
+    if (engine.getRoot())
+        engine.getRoot()->init();
     engine.setRunning();
 }
 
 void GLApplication::onResize(int width, int height) {
     // Keeps the aspect ratio finite.
-    if (height == 0) height = 1;
+    if (height == 0)
+        height = 1;
     CoreEngine& engine = CoreEngine::instance();
     engine.setViewport(width, height);
     engine.setupProjection();
 }
 
-void GLApplication::onKeyDown(int key) { InputState::instance().keyDown(key); }
+void GLApplication::onKeyDown(int key) {
+    InputState::instance().keyDown(key);
+}
 
-void GLApplication::onKeyUp(int key) { InputState::instance().keyUp(key); }
+void GLApplication::onKeyUp(int key) {
+    InputState::instance().keyUp(key);
+}
 
 void GLApplication::onMouseButtonDown(std::uint8_t, std::uint16_t, std::uint16_t) {
     InputState::instance().setMouseButtonHeld(true);
@@ -46,8 +53,12 @@ void GLApplication::onMouseButtonUp(std::uint8_t, std::uint16_t, std::uint16_t) 
     InputState::instance().setMouseButtonHeld(false);
 }
 
-void GLApplication::onFrame() { CoreEngine::instance().renderFrame(); }
+void GLApplication::onFrame() {
+    CoreEngine::instance().renderFrame();
+}
 
-void GLApplication::onShutdown() { CoreEngine::instance().shutdown(); }
+void GLApplication::onShutdown() {
+    CoreEngine::instance().shutdown();
+}
 
 } // namespace zel

@@ -29,30 +29,36 @@ InputState::InputState() {
 
 void InputState::keyDown(int key) {
     for (KeyBinding& b : bindings_) {
-        if (b.key == key) b.held = true;
+        if (b.key == key)
+            b.held = true;
     }
     if (key == SDLK_ESCAPE) {
         SDLApplication* application = CoreEngine::instance().getApplication();
-        if (application) application->stop();
+        if (application)
+            application->stop();
     }
 }
 
 void InputState::keyUp(int key) {
     for (KeyBinding& b : bindings_) {
-        if (b.key == key) b.held = false;
+        if (b.key == key)
+            b.held = false;
     }
 }
 
 void InputState::releaseAll() {
-    for (KeyBinding& b : bindings_) b.held = false;
+    for (KeyBinding& b : bindings_)
+        b.held = false;
     mouseButtonHeld_ = false;
 }
 
 void InputState::applyHeldKeys() {
     World* world = World::current();
-    if (!world) return;
+    if (!world)
+        return;
     for (const KeyBinding& b : bindings_) {
-        if (!b.held) continue;
+        if (!b.held)
+            continue;
         const bool turning = b.command == Camera::TURN_LEFT || b.command == Camera::TURN_RIGHT;
         world->cameraCommand(turning ? Camera::KEY_STEP : 0, b.command);
     }
@@ -60,7 +66,8 @@ void InputState::applyHeldKeys() {
 
 void InputState::mouseMoved(int x, int y) {
     World* world = World::current();
-    if (!world) return;
+    if (!world)
+        return;
     const CoreEngine& engine = CoreEngine::instance();
     const int cx = engine.getWidth() / 2;
     const int cy = engine.getHeight() / 2;

@@ -13,7 +13,17 @@ namespace zel {
 class InputState {
 public:
     // The bindings, in the order applyHeldKeys issues their commands.
-    enum Binding { FORWARD, BACKWARD, TURN_LEFT, TURN_RIGHT, STRAFE_LEFT, STRAFE_RIGHT, UP, DOWN, BINDING_COUNT };
+    enum Binding {
+        FORWARD,
+        BACKWARD,
+        TURN_LEFT,
+        TURN_RIGHT,
+        STRAFE_LEFT,
+        STRAFE_RIGHT,
+        UP,
+        DOWN,
+        BINDING_COUNT
+    };
 
     static InputState& instance();
 

@@ -20,18 +20,19 @@ SwapIntervalSGI swapIntervalSGI = nullptr;
 
 // True when the space-separated extension list names exactly this extension.
 bool listsExtension(const char* list, const char* name) {
-    if (!list) return false;
+    if (!list)
+        return false;
     const std::size_t length = std::strlen(name);
     for (const char* p = std::strstr(list, name); p; p = std::strstr(p + 1, name)) {
         const bool startsWord = p == list || p[-1] == ' ';
         const bool endsWord = p[length] == ' ' || p[length] == '\0';
-        if (startsWord && endsWord) return true;
+        if (startsWord && endsWord)
+            return true;
     }
     return false;
 }
 
-template <typename Fn>
-Fn lookUp(const char* name) {
+template <typename Fn> Fn lookUp(const char* name) {
     return reinterpret_cast<Fn>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
 }
 
@@ -60,15 +61,20 @@ bool SDLApplication::create(const std::string& caption) {
     // Without an X display SDL 1.2 would fall back to its text-mode drivers
     // (aalib, libcaca), which take over the terminal. Only X11 is wanted here.
     setenv("SDL_VIDEODRIVER", "x11", 0);
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return false;
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
+        return false;
 
     videoFlags_ = SDL_OPENGLBLIT | SDL_RESIZABLE | SDL_ANYFORMAT | SDL_HWPALETTE | SDL_DOUBLEBUF;
-    if (fullscreen_) videoFlags_ |= SDL_FULLSCREEN;
+    if (fullscreen_)
+        videoFlags_ |= SDL_FULLSCREEN;
 
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    if (!info) return false;
-    if (info->hw_available) videoFlags_ |= SDL_HWSURFACE;
-    if (info->blit_hw) videoFlags_ |= SDL_HWACCEL;
+    if (!info)
+        return false;
+    if (info->hw_available)
+        videoFlags_ |= SDL_HWSURFACE;
+    if (info->blit_hw)
+        videoFlags_ |= SDL_HWACCEL;
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits_);
@@ -79,7 +85,8 @@ bool SDLApplication::create(const std::string& caption) {
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
 
     screen_ = SDL_SetVideoMode(width_, height_, depthBits_, videoFlags_);
-    if (!screen_) return false;
+    if (!screen_)
+        return false;
 
     // The mouse-look warps the pointer back to the centre after every tick.
     SDL_ShowCursor(SDL_DISABLE);
@@ -87,13 +94,15 @@ bool SDLApplication::create(const std::string& caption) {
     SDL_WM_SetCaption(caption_.c_str(), caption_.c_str());
 
     // The frame rate is not tied to the display refresh.
-    if (initSwapControl()) setSwapInterval(0);
+    if (initSwapControl())
+        setSwapInterval(0);
     return true;
 }
 
 bool SDLApplication::initSwapControl() {
     Display* display = glXGetCurrentDisplay();
-    if (!display) return false;
+    if (!display)
+        return false;
     const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
     if (!swapIntervalEXT && listsExtension(extensions, "GLX_EXT_swap_control")) {
         swapIntervalEXT = lookUp<SwapIntervalEXT>("glXSwapIntervalEXT");
@@ -116,9 +125,11 @@ bool SDLApplication::setSwapInterval(int interval) {
             return true;
         }
     }
-    if (swapIntervalMESA) return swapIntervalMESA(static_cast<unsigned int>(interval)) == 0;
+    if (swapIntervalMESA)
+        return swapIntervalMESA(static_cast<unsigned int>(interval)) == 0;
     // The SGI call refuses an interval of 0.
-    if (swapIntervalSGI && interval > 0) return swapIntervalSGI(interval) == 0;
+    if (swapIntervalSGI && interval > 0)
+        return swapIntervalSGI(interval) == 0;
     return false;
 }
 
@@ -143,7 +154,8 @@ bool SDLApplication::dispatch(const SDL_Event& event) {
     case SDL_VIDEORESIZE:
         screen_ = SDL_SetVideoMode(event.resize.w, event.resize.h, depthBits_, videoFlags_);
         onResize(event.resize.w, event.resize.h);
-        if (!screen_) return false;
+        if (!screen_)
+            return false;
         break;
     default:
         // Mouse motion included: the engine polls the pointer on its tick.
@@ -153,7 +165,8 @@ bool SDLApplication::dispatch(const SDL_Event& event) {
 }
 
 void SDLApplication::run() {
-    if (!screen_) return;
+    if (!screen_)
+        return;
     onInit();
     running_ = true;
     while (running_) {
@@ -161,7 +174,8 @@ void SDLApplication::run() {
         while (SDL_PollEvent(&event)) {
             // A failed video-mode change ends the loop at once; the surface is
             // gone and SDL stays up.
-            if (!dispatch(event)) return;
+            if (!dispatch(event))
+                return;
         }
         onFrame();
     }

@@ -26,10 +26,12 @@ bool DayNightCycle::hold(std::int32_t elapsedMs, std::int32_t holdMs) {
 void DayNightCycle::update(std::int32_t elapsedMs) {
     switch (phase_) {
     case NIGHT_HOLD:
-        if (hold(elapsedMs, nightHoldMs_)) phase_ = FADING_TO_DAY;
+        if (hold(elapsedMs, nightHoldMs_))
+            phase_ = FADING_TO_DAY;
         break;
     case DAY_HOLD:
-        if (hold(elapsedMs, dayHoldMs_)) phase_ = FADING_TO_NIGHT;
+        if (hold(elapsedMs, dayHoldMs_))
+            phase_ = FADING_TO_NIGHT;
         break;
     case FADING_TO_NIGHT:
         // The fader turns by itself at its bounds, so its direction is already

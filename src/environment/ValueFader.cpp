@@ -8,8 +8,10 @@ void ValueFader::update() {
     } else {
         value_ -= step_;
     }
-    if (value_ >= maximum_) increasing_ = false;
-    if (value_ <= minimum_) increasing_ = true;
+    if (value_ >= maximum_)
+        increasing_ = false;
+    if (value_ <= minimum_)
+        increasing_ = true;
 }
 
 } // namespace zel

@@ -29,9 +29,12 @@ World::World() {
 World::~World() {
     // Children first (bloom list, then main list, each in list order), then
     // lights, frustum, bloom, lighting program, sky and camera.
-    for (auto& child : bloomChildren_) child.reset();
-    for (auto& child : mainChildren_) child.reset();
-    for (auto& light : lights_) light.reset();
+    for (auto& child : bloomChildren_)
+        child.reset();
+    for (auto& child : mainChildren_)
+        child.reset();
+    for (auto& light : lights_)
+        light.reset();
     frustum_.reset();
     bloom_.reset();
     lightProgram_.reset();
@@ -39,16 +42,22 @@ World::~World() {
     camera_.reset();
 }
 
-World* World::current() { return dynamic_cast<World*>(CoreEngine::instance().getRoot()); }
+World* World::current() {
+    return dynamic_cast<World*>(CoreEngine::instance().getRoot());
+}
 
-bool World::init() { return true; }
+bool World::init() {
+    return true;
+}
 
 void World::addBloomChild(std::unique_ptr<IRenderableObject> child) {
-    if (child) bloomChildren_.push_back(std::move(child));
+    if (child)
+        bloomChildren_.push_back(std::move(child));
 }
 
 void World::addMainChild(std::unique_ptr<IRenderableObject> child) {
-    if (child) mainChildren_.push_back(std::move(child));
+    if (child)
+        mainChildren_.push_back(std::move(child));
 }
 
 void World::setSky(std::unique_ptr<ISky> sky) {
@@ -57,12 +66,15 @@ void World::setSky(std::unique_ptr<ISky> sky) {
 }
 
 Light* World::addLight(std::unique_ptr<Light> light) {
-    if (!light) return nullptr;
+    if (!light)
+        return nullptr;
     lights_.push_back(std::move(light));
     return lights_.back().get();
 }
 
-void World::cameraCommand(int amount, int command) { camera_->command(amount, command); }
+void World::cameraCommand(int amount, int command) {
+    camera_->command(amount, command);
+}
 
 void World::render() {
     CoreEngine& engine = CoreEngine::instance();
@@ -75,7 +87,8 @@ void World::render() {
 
     // Bloom source image: the glowing objects alone, squeezed into the corner.
     glViewport(0, 0, BLOOM_VIEWPORT, BLOOM_VIEWPORT);
-    for (auto& child : bloomChildren_) child->render();
+    for (auto& child : bloomChildren_)
+        child->render();
     bloom_->capture();
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -93,8 +106,10 @@ void World::render() {
     glPopMatrix();
 
     camera_->look();
-    for (auto& child : mainChildren_) child->render();
-    for (auto& child : bloomChildren_) child->render();
+    for (auto& child : mainChildren_)
+        child->render();
+    for (auto& child : bloomChildren_)
+        child->render();
 
     // Overlay projection: one unit per pixel, origin at the bottom-left corner.
     glMatrixMode(GL_PROJECTION);
@@ -108,11 +123,14 @@ void World::render() {
 }
 
 void World::update(std::uint32_t elapsedMs) {
-    for (auto& child : bloomChildren_) child->update(elapsedMs);
-    for (auto& child : mainChildren_) child->update(elapsedMs);
+    for (auto& child : bloomChildren_)
+        child->update(elapsedMs);
+    for (auto& child : mainChildren_)
+        child->update(elapsedMs);
     camera_->update(elapsedMs);
     DayNightCycle::instance().update(static_cast<std::int32_t>(elapsedMs));
-    if (sky_) sky_->update(elapsedMs);
+    if (sky_)
+        sky_->update(elapsedMs);
     gui::SceneAnalyseGUI::instance().update(elapsedMs);
 }
 

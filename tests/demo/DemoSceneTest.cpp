@@ -40,8 +40,7 @@ protected:
     World* world = nullptr;
 };
 
-template <typename T>
-T* childAs(const std::vector<std::unique_ptr<IRenderableObject>>& list, std::size_t i) {
+template <typename T> T* childAs(const std::vector<std::unique_ptr<IRenderableObject>>& list, std::size_t i) {
     return i < list.size() ? dynamic_cast<T*>(list[i].get()) : nullptr;
 }
 
@@ -65,7 +64,8 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrder) {
 
     // The effect test registered the three scene lights and roams the village box.
     ASSERT_EQ(world->getLights().size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(lights->getLight(i), world->getLights()[i].get());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(lights->getLight(i), world->getLights()[i].get());
     ASSERT_NE(octree->getModelBoundingBox(), nullptr);
     EXPECT_EQ(lights->getBounds(), octree->getModelBoundingBox());
 

@@ -35,7 +35,8 @@ struct Child {
 Child start(const std::vector<std::string>& argv, const std::string& dir, bool withDisplay) {
     int fds[2];
     Child child;
-    if (pipe(fds) != 0) return child;
+    if (pipe(fds) != 0)
+        return child;
     child.pid = fork();
     if (child.pid == 0) {
         dup2(fds[1], STDOUT_FILENO);
@@ -43,11 +44,15 @@ Child start(const std::vector<std::string>& argv, const std::string& dir, bool w
         close(fds[0]);
         close(fds[1]);
         const int devNull = open("/dev/null", O_RDONLY);
-        if (devNull >= 0) dup2(devNull, STDIN_FILENO);
-        if (!withDisplay) unsetenv("DISPLAY");
-        if (chdir(dir.c_str()) != 0) _exit(126);
+        if (devNull >= 0)
+            dup2(devNull, STDIN_FILENO);
+        if (!withDisplay)
+            unsetenv("DISPLAY");
+        if (chdir(dir.c_str()) != 0)
+            _exit(126);
         std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execvp(args[0], args.data());
         _exit(127);
@@ -61,7 +66,8 @@ Child start(const std::vector<std::string>& argv, const std::string& dir, bool w
 void drain(Child& child) {
     char buffer[4096];
     ssize_t n;
-    while ((n = read(child.output, buffer, sizeof buffer)) > 0) child.text.append(buffer, static_cast<std::size_t>(n));
+    while ((n = read(child.output, buffer, sizeof buffer)) > 0)
+        child.text.append(buffer, static_cast<std::size_t>(n));
 }
 
 // Waits up to timeoutMs for the child to end; kills it when it does not.
@@ -92,8 +98,10 @@ bool waitFor(Child& child, int timeoutMs) {
 // Runs a command to completion (bounded); returns its exit status and output.
 int runTool(const std::vector<std::string>& argv, std::string* output = nullptr, int timeoutMs = 5000) {
     Child child = start(argv, ".", true);
-    if (!waitFor(child, timeoutMs) || !WIFEXITED(child.status)) return -1;
-    if (output) *output = child.text;
+    if (!waitFor(child, timeoutMs) || !WIFEXITED(child.status))
+        return -1;
+    if (output)
+        *output = child.text;
     return WEXITSTATUS(child.status);
 }
 
@@ -141,7 +149,8 @@ TEST(EndToEndTest, WithoutADisplayPrintsExactlyTheFailureAndExitsZero) {
 }
 
 TEST(EndToEndTest, WindowTakesKeysAndEscapeEndsTheProgram) {
-    if (!haveDisplay()) GTEST_SKIP() << "no X display";
+    if (!haveDisplay())
+        GTEST_SKIP() << "no X display";
     if (runTool({"sh", "-c", "command -v xdotool && command -v xwininfo && command -v xprop"}) != 0) {
         GTEST_SKIP() << "xdotool, xwininfo or xprop missing";
     }
@@ -173,6 +182,7 @@ TEST(EndToEndTest, WindowTakesKeysAndEscapeEndsTheProgram) {
 
     const bool ended = waitFor(child, 5000);
     ASSERT_TRUE(ended) << "the program did not end within 5 s of Escape; output:\n" << child.text;
-    ASSERT_TRUE(WIFEXITED(child.status)) << "killed by signal " << WTERMSIG(child.status) << "\n" << child.text;
+    ASSERT_TRUE(WIFEXITED(child.status)) << "killed by signal " << WTERMSIG(child.status) << "\n"
+                                         << child.text;
     EXPECT_EQ(WEXITSTATUS(child.status), 0) << child.text;
 }

@@ -75,7 +75,8 @@ TEST_F(EngineTickTest, InitGLSetsViewportStateAndProjection) {
 
 TEST_F(EngineTickTest, BeforeStartFramesOnlySwapAndWarpThePointer) {
     driver->setPointer(10, 20);
-    for (int i = 0; i < 3; ++i) driver->frame(15);
+    for (int i = 0; i < 3; ++i)
+        driver->frame(15);
     EXPECT_EQ(log.renders, 0);
     EXPECT_TRUE(log.updates.empty());
     EXPECT_EQ(CoreEngine::instance().getFrameCount(), 0u);
@@ -155,7 +156,8 @@ TEST_F(InputTest, HeldKeysIssueTheirCommandsOncePerTick) {
     Camera& camera = *world->getCamera();
     input.keyDown(SDLK_c);
     for (int b = 0; b < InputState::BINDING_COUNT; ++b) {
-        EXPECT_EQ(input.isHeld(static_cast<InputState::Binding>(b)), b == InputState::DOWN) << "binding " << b;
+        EXPECT_EQ(input.isHeld(static_cast<InputState::Binding>(b)), b == InputState::DOWN)
+            << "binding " << b;
     }
     input.keyUp(SDLK_c);
     EXPECT_FALSE(input.isHeld(InputState::DOWN));

@@ -23,7 +23,8 @@ namespace {
 // The program's application with every handler logged before it does its work.
 class LoggingApplication : public GLApplication {
 public:
-    explicit LoggingApplication(std::vector<std::string>& log) : GLApplication("World Of Ulmera"), log_(log) {}
+    explicit LoggingApplication(std::vector<std::string>& log)
+        : GLApplication("World Of Ulmera"), log_(log) {}
 
     void onInit() override { log_.push_back("init"), GLApplication::onInit(); }
     void onResize(int w, int h) override {
@@ -31,8 +32,12 @@ public:
         GLApplication::onResize(w, h);
         glGetFloatv(GL_PROJECTION_MATRIX, projectionAfterResize);
     }
-    void onKeyDown(int key) override { log_.push_back("down " + std::to_string(key)), GLApplication::onKeyDown(key); }
-    void onKeyUp(int key) override { log_.push_back("up " + std::to_string(key)), GLApplication::onKeyUp(key); }
+    void onKeyDown(int key) override {
+        log_.push_back("down " + std::to_string(key)), GLApplication::onKeyDown(key);
+    }
+    void onKeyUp(int key) override {
+        log_.push_back("up " + std::to_string(key)), GLApplication::onKeyUp(key);
+    }
     void onMouseButtonDown(std::uint8_t button, std::uint16_t x, std::uint16_t y) override {
         log_.push_back("press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
         GLApplication::onMouseButtonDown(button, x, y);
@@ -45,7 +50,8 @@ public:
     void onFrame() override {
         log_.push_back("frame");
         GLApplication::onFrame();
-        if (++frames > 1000) stop(); // a loop that failed to stop must not hang the test
+        if (++frames > 1000)
+            stop(); // a loop that failed to stop must not hang the test
     }
 
     float projectionAfterResize[16] = {};
@@ -69,7 +75,9 @@ private:
     int& deletes_;
 };
 
-void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 0); }
+void push(SDL_Event event) {
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
 
 void pushKey(Uint8 type, SDLKey key) {
     SDL_Event event{};
@@ -93,7 +101,9 @@ void pushQuit() {
     push(event);
 }
 
-std::string down(int key) { return "down " + std::to_string(key); }
+std::string down(int key) {
+    return "down " + std::to_string(key);
+}
 
 // Each test opens the program's window with a fresh engine and runs the real
 // loop; run() ends with SDL_Quit, so the shared test context is re-created
@@ -167,7 +177,8 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
 
     // Vertical sync is off wherever GLX offers a swap-control extension.
     Display* display = glXGetCurrentDisplay();
-    const std::string extensions = std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
+    const std::string extensions =
+        std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
     if (extensions.find("GLX_EXT_swap_control ") != std::string::npos) {
         unsigned int interval = 99;
         glXQueryDrawable(display, glXGetCurrentDrawable(), GLX_SWAP_INTERVAL_EXT, &interval);
@@ -192,9 +203,12 @@ TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrame) {
     pushQuit();
     app->run();
 
-    const std::vector<std::string> expected = {"init",          "down " + std::to_string(SDLK_w),
-                                               "up " + std::to_string(SDLK_w), "press 1 12,34",
-                                               "release 1",     down(SDLK_d),
+    const std::vector<std::string> expected = {"init",
+                                               "down " + std::to_string(SDLK_w),
+                                               "up " + std::to_string(SDLK_w),
+                                               "press 1 12,34",
+                                               "release 1",
+                                               down(SDLK_d),
                                                "frame"};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(app->mouseHeldAfterRelease);
@@ -220,7 +234,8 @@ TEST_F(EventLoopTest, EscapeEndsTheLoopAfterThePassEvenWithKeysHeld) {
     pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
     pushKey(SDL_KEYDOWN, SDLK_a);
     app->run();
-    EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_w), down(SDLK_ESCAPE), down(SDLK_a), "frame"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"init", down(SDLK_w), down(SDLK_ESCAPE), down(SDLK_a), "frame"}));
     EXPECT_TRUE(InputState::instance().isHeld(InputState::FORWARD));
 }
 
@@ -236,7 +251,8 @@ TEST_F(EventLoopTest, ResizeToHeightZeroKeepsTheAspectRatioFinite) {
     EXPECT_EQ(log[1], "resize 640x0");
     EXPECT_EQ(CoreEngine::instance().getWidth(), 640);
     EXPECT_EQ(CoreEngine::instance().getHeight(), 1);
-    for (float v : app->projectionAfterResize) EXPECT_TRUE(std::isfinite(v));
+    for (float v : app->projectionAfterResize)
+        EXPECT_TRUE(std::isfinite(v));
     EXPECT_NEAR(app->projectionAfterResize[5] / app->projectionAfterResize[0], 640.0f, 1e-2f);
     EXPECT_EQ(app->getHeight(), 600); // the application's own size is unchanged
 }

@@ -58,7 +58,8 @@ TEST(DayNightCycleTest, FullCycleAtFifteenMillisecondTicks) {
     // Day hold: 2000 updates of 15 ms make 30 s; the value stays exactly 1.
     const std::vector<float> day = runPhase(cycle, 5000);
     ASSERT_EQ(day.size(), 2000u);
-    for (float v : day) ASSERT_EQ(v, 1.0f);
+    for (float v : day)
+        ASSERT_EQ(v, 1.0f);
     EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
 
     // Dusk: the fader still increases at first, so one step above 1, then down
@@ -77,7 +78,8 @@ TEST(DayNightCycleTest, FullCycleAtFifteenMillisecondTicks) {
 
     const std::vector<float> night = runPhase(cycle, 5000);
     ASSERT_EQ(night.size(), 2000u);
-    for (float v : night) ASSERT_EQ(v, 0.0f);
+    for (float v : night)
+        ASSERT_EQ(v, 0.0f);
     EXPECT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_DAY);
 
     // Dawn starts upward at once (the fader turned at 0) and ends at exactly 1.
@@ -110,7 +112,8 @@ TEST(DayNightCycleTest, LongUpdatesEndAHoldAtOnceAndDropTheExcess) {
     // A fade takes one step per update whatever the elapsed time.
     cycle.update(1000000);
     EXPECT_NEAR(cycle.getValue(), 1.001f, 1e-6f);
-    while (cycle.getPhase() == DayNightCycle::FADING_TO_NIGHT) cycle.update(100000);
+    while (cycle.getPhase() == DayNightCycle::FADING_TO_NIGHT)
+        cycle.update(100000);
     EXPECT_EQ(cycle.getValue(), 0.0f);
 
     // The night hold starts from zero: the excess of the day hold was dropped.

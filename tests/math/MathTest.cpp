@@ -11,9 +11,9 @@ using namespace zel;
 
 TEST(BoundingBoxTest, ContainsIsInclusiveOnFacesEdgesAndCorners) {
     const BoundingBox box(0, 0, 0, 2, 2, 2);
-    EXPECT_TRUE(box.contains(0, 1, 1));   // face
-    EXPECT_TRUE(box.contains(2, 2, 1));   // edge
-    EXPECT_TRUE(box.contains(2, 2, 2));   // corner
+    EXPECT_TRUE(box.contains(0, 1, 1)); // face
+    EXPECT_TRUE(box.contains(2, 2, 1)); // edge
+    EXPECT_TRUE(box.contains(2, 2, 2)); // corner
     EXPECT_FALSE(box.contains(2.0001f, 1, 1));
     EXPECT_FALSE(box.contains(1, -0.0001f, 1));
     EXPECT_FALSE(box.contains(1, 1, 2.5f));
@@ -64,7 +64,8 @@ TEST_F(FrustumTest, PlanesFromRealMatrices) {
     EXPECT_NEAR(f.planes[Frustum::NEAR][1], 0.0f, 1e-5f);
     EXPECT_NEAR(f.planes[Frustum::NEAR][2], -1.0f, 1e-5f);
     EXPECT_NEAR(f.planes[Frustum::NEAR][3], -0.1f, 1e-4f);
-    for (int p = 0; p < 6; ++p) EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
+    for (int p = 0; p < 6; ++p)
+        EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
     EXPECT_NEAR(f.planeDistance(Frustum::FAR, 0, 0, -1500.0f), 0.0f, 1.0f); // float precision at 1500
 }
 
@@ -76,19 +77,21 @@ TEST_F(FrustumTest, PlanesComeInTheFixedOrderAndFaceInward) {
     EXPECT_LT(f.planes[Frustum::TOP][1], 0.0f);
     EXPECT_GT(f.planes[Frustum::FAR][2], 0.0f);
     EXPECT_LT(f.planes[Frustum::NEAR][2], 0.0f);
-    for (const auto& p : f.planes) EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
+    for (const auto& p : f.planes)
+        EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
     // A translated view moves the planes with it.
     glTranslatef(0.0f, 0.0f, -10.0f);
     Frustum moved;
     moved.extract();
-    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10), 1e-4f);
+    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10),
+                1e-4f);
     glLoadIdentity();
 }
 
 TEST_F(FrustumTest, BoxTests) {
     const Frustum f = frustumFromPerspective();
-    EXPECT_TRUE(f.intersectsBox({-1, -1, -11, 1, 1, -9}));    // straight ahead
-    EXPECT_FALSE(f.intersectsBox({-1, -1, 9, 1, 1, 11}));     // behind the eye
+    EXPECT_TRUE(f.intersectsBox({-1, -1, -11, 1, 1, -9}));       // straight ahead
+    EXPECT_FALSE(f.intersectsBox({-1, -1, 9, 1, 1, 11}));        // behind the eye
     EXPECT_FALSE(f.intersectsBox({-1, -1, -2000, 1, 1, -1600})); // beyond the far plane
     EXPECT_FALSE(f.intersectsBox({500, -1, -11, 502, 1, -9}));   // far to the right
     // Nearest face exactly on the near plane, the rest behind it: outside.
