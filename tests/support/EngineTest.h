@@ -11,6 +11,10 @@
 
 namespace zeltest {
 
+// Advances the shared day/night cycle in 15 ms ticks until its value is within
+// half a fader step of target; false when it never gets there.
+bool driveDayNightTo(float target);
+
 class EngineTest : public GLTest {
 protected:
     explicit EngineTest(bool withWorld = false) : withWorld_(withWorld) {}

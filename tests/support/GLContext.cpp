@@ -58,6 +58,13 @@ Pixel readPixel(int x, int y) {
     return p;
 }
 
+void expectPixel(int x, int y, int r, int g, int b, int tolerance) {
+    const Pixel p = readPixel(x, y);
+    EXPECT_NEAR(p.r, r, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(p.g, g, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(p.b, b, tolerance) << "at " << x << "," << y;
+}
+
 std::string scratchDir(const std::string& name) {
     const char* base = std::getenv("ZEL_TEST_DIR");
     std::filesystem::path dir =
@@ -65,6 +72,31 @@ std::string scratchDir(const std::string& name) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sampler) {
+    std::array<float, 4> v{-7, -7, -7, -7};
+    const GLint at = glGetUniformLocationARB(program, name);
+    EXPECT_NE(at, -1) << name;
+    if (at == -1) return v;
+    if (sampler) {
+        GLint unit = -7;
+        glGetUniformivARB(program, at, &unit);
+        v[0] = static_cast<float>(unit);
+    } else {
+        glGetUniformfvARB(program, at, v.data());
+    }
+    return v;
+}
+
+long roundedUpdatesUntilRestart(float start, float step, long done) {
+    float value = start;
+    long updates = done;
+    do {
+        value += step;
+        ++updates;
+    } while (value < 99999.0f);
+    return updates;
 }
 
 std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace zeltest {
@@ -28,6 +29,33 @@ struct Pixel {
     unsigned char r, g, b, a;
 };
 Pixel readPixel(int x, int y);
+inline bool isBlack(const Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+inline int brightness(const Pixel& p) { return p.r + p.g + p.b; }
+// Expects the colour channels of the pixel at (x, y) within tolerance of (r, g, b).
+void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2);
+
+// A uniform of program read back: floats as floats, a sampler's unit as the
+// first element; elements the uniform lacks stay -7. A name the program does
+// not use fails the test.
+std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sampler = false);
+
+// Drives a float clock that restarts at 0 once it reaches 99999: calls
+// update(call number) from `done` updates on until read() gives 0 or max calls
+// have been made. Returns the number of updates; *last is the value before the restart.
+template <typename Update, typename Read>
+long updatesUntilRestart(Update update, Read read, long done, long max, float* last) {
+    long count = done;
+    while (read() != 0.0f && count < max) {
+        *last = read();
+        update(count);
+        ++count;
+    }
+    return count;
+}
+
+// The same count computed: float additions of step to start (after `done`
+// updates), rounded each time, until the sum reaches 99999.
+long roundedUpdatesUntilRestart(float start, float step, long done);
 
 // A fresh, empty folder under the test build tree for files a test writes.
 std::string scratchDir(const std::string& name);
