@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <string>
 
 #include "engine/Camera.h"
@@ -16,23 +15,15 @@
 #include "resources/Texture.h"
 #include "resources/TextureDatabase.h"
 #include "scene/World.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 namespace {
 
 using zel::GPUWater;
 using zel::Vector3;
+using zeltest::brightness;
 
-// Advances the shared day/night cycle by engine ticks until its value is
-// within half a fader step of target.
-bool driveDayNightTo(float target) {
-    zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
-    for (int i = 0; i < 20000; ++i) {
-        if (std::fabs(cycle.getValue() - target) < 0.0005f) return true;
-        cycle.update(15);
-    }
-    return false;
-}
+using zeltest::driveDayNightTo;
 
 class GPUWaterGL : public zeltest::GLTest {
 protected:
@@ -55,24 +46,6 @@ protected:
         glLoadIdentity();
         gluLookAt(eye.x, eye.y, eye.z, eye.x, eye.y - 1, eye.z + 0.5, 0, 1, 0);
     }
-
-    // Reads a uniform back; float uniforms as floats, samplers as integers.
-    static std::array<float, 4> uniform(GLhandleARB program, const char* name, bool sampler = false) {
-        std::array<float, 4> v{-7, -7, -7, -7};
-        const GLint at = glGetUniformLocation(program, name);
-        EXPECT_NE(at, -1) << name;
-        if (at == -1) return v;
-        if (sampler) {
-            GLint unit = -7;
-            glGetUniformiv(program, at, &unit);
-            v[0] = static_cast<float>(unit);
-        } else {
-            glGetUniformfv(program, at, v.data());
-        }
-        return v;
-    }
-
-    static int brightness(const zeltest::Pixel& p) { return p.r + p.g + p.b; }
 };
 
 TEST_F(GPUWaterGL, CubeMapIsOwnedAndDeletedWithTheWater) {
@@ -106,14 +79,14 @@ TEST_F(GPUWaterGL, EveryUniformIsSetAtTheDrawAndTheStateIsRestored) {
     water.render();
 
     const GLhandleARB program = water.getProgram()->getProgramObject();
-    EXPECT_FLOAT_EQ(uniform(program, "dayNightCycle")[0], zel::DayNightCycle::instance().getValue());
-    EXPECT_EQ(uniform(program, "cameraPosition"), (std::array<float, 4>{1, 2, 3, -7}));
-    EXPECT_EQ(uniform(program, "cameraLightColor"), (std::array<float, 4>{1, 1, 0.6f, -7}));
-    EXPECT_FLOAT_EQ(uniform(program, "waveSpeed")[0], 0.5f);
-    EXPECT_FLOAT_EQ(uniform(program, "noiseSpeed")[0], 0.5f);
-    EXPECT_FLOAT_EQ(uniform(program, "time")[0], 0.01f + 0.01f + 0.01f);
-    EXPECT_EQ(uniform(program, "cubemap", true)[0], 0.0f);
-    EXPECT_EQ(uniform(program, "noise", true)[0], 1.0f);
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(program, "dayNightCycle")[0], zel::DayNightCycle::instance().getValue());
+    EXPECT_EQ(zeltest::uniformValue(program, "cameraPosition"), (std::array<float, 4>{1, 2, 3, -7}));
+    EXPECT_EQ(zeltest::uniformValue(program, "cameraLightColor"), (std::array<float, 4>{1, 1, 0.6f, -7}));
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(program, "waveSpeed")[0], 0.5f);
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(program, "noiseSpeed")[0], 0.5f);
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(program, "time")[0], 0.01f + 0.01f + 0.01f);
+    EXPECT_EQ(zeltest::uniformValue(program, "cubemap", true)[0], 0.0f);
+    EXPECT_EQ(zeltest::uniformValue(program, "noise", true)[0], 1.0f);
 
     // The quad was drawn: the middle of the view shows water.
     EXPECT_GT(brightness(zeltest::readPixel(400, 300)), 0);
@@ -161,20 +134,11 @@ TEST_F(GPUWaterGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
 
     // Rounding the float clock after each addition makes the steps near 99999
     // shorter than 0.01, so the restart comes later than 99999 / 0.01 updates.
-    float expected = 0.02f;
-    long updates = 2;
-    do {
-        expected += 0.01f;
-        ++updates;
-    } while (expected < 99999.0f);
-
-    long count = 2;
-    float last = water.getTime();
-    while (water.getTime() != 0.0f && count < 20000000) {
-        last = water.getTime();
-        water.update(static_cast<std::uint32_t>(count % 5) * 250);
-        ++count;
-    }
+    const long updates = zeltest::roundedUpdatesUntilRestart(0.02f, 0.01f, 2);
+    float last = 0.0f;
+    const long count = zeltest::updatesUntilRestart(
+        [&](long i) { water.update(static_cast<std::uint32_t>(i % 5) * 250); }, [&] { return water.getTime(); }, 2,
+        20000000, &last);
     EXPECT_EQ(count, updates);
     EXPECT_GT(updates, 9999900L);
     EXPECT_LT(last, 99999.0f);
@@ -183,10 +147,10 @@ TEST_F(GPUWaterGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
 
 TEST_F(GPUWaterGL, ShaderWithoutSamplersDrawsWithoutErrors) {
     const std::string dir = zeltest::scratchDir("water_plain_shader");
-    std::ofstream(dir + "/vs.txt") << "void main()\n{\n    gl_Position = ftransform();\n}\n";
-    std::ofstream(dir + "/fs.txt") << "uniform float waveSpeed;\nvoid main()\n{\n"
-                                      "    gl_FragColor = vec4(waveSpeed, 1.0, 0.0, 1.0);\n}\n";
-    GPUWater water(Vector3(-10, 0, -10), 20, 20, dir + "/vs.txt", dir + "/fs.txt");
+    GPUWater water(Vector3(-10, 0, -10), 20, 20,
+                   zeltest::writeFile(dir, "vs.txt", "void main()\n{\n    gl_Position = ftransform();\n}\n"),
+                   zeltest::writeFile(dir, "fs.txt", "uniform float waveSpeed;\nvoid main()\n{\n"
+                                                     "    gl_FragColor = vec4(waveSpeed, 1.0, 0.0, 1.0);\n}\n"));
     ASSERT_EQ(glGetUniformLocation(water.getProgram()->getProgramObject(), "cubemap"), -1);
 
     lookDownFrom(Vector3(0, 5, 0));

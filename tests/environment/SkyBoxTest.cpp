@@ -12,7 +12,7 @@
 #include "resources/Image.h"
 #include "resources/Texture.h"
 #include "resources/TextureDatabase.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 namespace {
 
@@ -21,14 +21,7 @@ using zel::Vector3;
 
 const char* const FACE_NAMES[SkyBox::FACE_COUNT] = {"front", "back", "left", "right", "bottom", "top"};
 
-bool driveDayNightTo(float target) {
-    zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
-    for (int i = 0; i < 20000; ++i) {
-        if (std::fabs(cycle.getValue() - target) < 0.0005f) return true;
-        cycle.update(15);
-    }
-    return false;
-}
+using zeltest::driveDayNightTo;
 
 // Replaces the pixels of a registry texture with a 2 x 2 image (rows from t = 0).
 void fillTexture(zel::Texture* texture, const unsigned char (&texels)[12]) {
@@ -37,12 +30,7 @@ void fillTexture(zel::Texture* texture, const unsigned char (&texels)[12]) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
 }
 
-void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2) {
-    const zeltest::Pixel p = zeltest::readPixel(x, y);
-    EXPECT_NEAR(p.r, r, tolerance) << "at " << x << "," << y;
-    EXPECT_NEAR(p.g, g, tolerance) << "at " << x << "," << y;
-    EXPECT_NEAR(p.b, b, tolerance) << "at " << x << "," << y;
-}
+using zeltest::expectPixel;
 
 class SkyBoxGL : public zeltest::GLTest {
 protected:
