@@ -26,7 +26,7 @@ inline void pixelView() {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-inline bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+using zeltest::isBlack;
 
 inline bool isWhite(const zeltest::Pixel& p) { return p.r == 255 && p.g == 255 && p.b == 255; }
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
 #include <string>
 
 #include "resources/GPUProgram.h"
@@ -36,22 +35,8 @@ protected:
         zeltest::GLTest::TearDown();
     }
 
-    // Reads a uniform back from the fire's program; float uniforms as floats,
-    // samplers as integers.
     static std::array<float, 4> uniform(GPUFire& fire, const char* name, bool sampler = false) {
-        std::array<float, 4> v{-7, -7, -7, -7};
-        const GLhandleARB program = fire.getProgram()->getProgramObject();
-        const GLint at = glGetUniformLocation(program, name);
-        EXPECT_NE(at, -1) << name;
-        if (at == -1) return v;
-        if (sampler) {
-            GLint unit = -7;
-            glGetUniformiv(program, at, &unit);
-            v[0] = static_cast<float>(unit);
-        } else {
-            glGetUniformfv(program, at, v.data());
-        }
-        return v;
+        return zeltest::uniformValue(fire.getProgram()->getProgramObject(), name, sampler);
     }
 
     static void expectUnit(GLenum unit, const zel::Texture* texture, bool enabled) {
@@ -117,19 +102,11 @@ TEST_F(GPUFireGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
 
     // The clock is a float rounded after every addition: near 99999 a step is
     // a little more than 0.1, so the restart comes before 99999 / 0.1 updates.
-    float expected = 0.2f;
-    long updates = 2;
-    do {
-        expected += 0.1f;
-        ++updates;
-    } while (expected < 99999.0f);
-    long count = 2;
-    float last = fire.getTime();
-    while (fire.getTime() != 0.0f && count < 3000000) {
-        last = fire.getTime();
-        fire.update(static_cast<std::uint32_t>(count % 7) * 100);
-        ++count;
-    }
+    const long updates = zeltest::roundedUpdatesUntilRestart(0.2f, 0.1f, 2);
+    float last = 0.0f;
+    const long count = zeltest::updatesUntilRestart(
+        [&](long i) { fire.update(static_cast<std::uint32_t>(i % 7) * 100); }, [&] { return fire.getTime(); }, 2,
+        3000000, &last);
     EXPECT_EQ(count, updates);
     EXPECT_LT(updates, 999990L);
     EXPECT_LT(last, 99999.0f);
@@ -138,10 +115,9 @@ TEST_F(GPUFireGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
 
 TEST_F(GPUFireGL, ShaderWithoutSamplersDrawsWithoutErrors) {
     const std::string dir = zeltest::scratchDir("fire_plain_shader");
-    std::ofstream(dir + "/vs.txt") << "void main()\n{\n    gl_Position = ftransform();\n}\n";
-    std::ofstream(dir + "/fs.txt") << "uniform float distortion0;\nvoid main()\n{\n"
-                                      "    gl_FragColor = vec4(1.0, distortion0, 0.0, 1.0);\n}\n";
-    GPUFire fire(Vector3(0, 0, 0), 0.5f, dir + "/vs.txt", dir + "/fs.txt");
+    GPUFire fire(Vector3(0, 0, 0), 0.5f, zeltest::writeFile(dir, "vs.txt", "void main()\n{\n    gl_Position = ftransform();\n}\n"),
+                 zeltest::writeFile(dir, "fs.txt", "uniform float distortion0;\nvoid main()\n{\n"
+                                                   "    gl_FragColor = vec4(1.0, distortion0, 0.0, 1.0);\n}\n"));
     ASSERT_EQ(glGetUniformLocation(fire.getProgram()->getProgramObject(), "baseTex"), -1);
     fire.render();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
