@@ -46,7 +46,7 @@ void addFacingSquare(Mesh& mesh, float z, float half) {
     }
 }
 
-int brightness(const zeltest::Pixel& p) { return p.r + p.g + p.b; }
+using zeltest::brightness;
 
 GLhandleARB currentProgram() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
 

@@ -1,6 +1,6 @@
-// Hostile SGF files: huge vertex and face lists, indices far outside the vertex
+// Hostile SGF files: oversized files, huge vertex and face lists, indices far outside the vertex
 // list, deep nesting, and numbers the float type cannot hold. The limits relied
-// on: SGFFile keeps at most MAX_VERTICES_PER_MESH vertices and
+// on: SGFFile parses no file over MAX_FILE_BYTES (8 MiB) and keeps at most MAX_VERTICES_PER_MESH vertices and
 // MAX_FACES_PER_MESH faces per mesh (2^20 each) and warns about the rest;
 // libxml2 refuses element nesting deeper than 256 levels; SGFMeshModel skips a
 // face whose indices lie outside its mesh with an ERROR line.
@@ -79,6 +79,21 @@ TEST(SGFHostile, MillionsOfVerticesAndFacesAreCutAtTheLimits) {
     EXPECT_EQ(reader->getMeshes()[0].faces.size(), SGFFile::MAX_FACES_PER_MESH);
     EXPECT_EQ(out, "WARNING: [SGFFile] " + path + ": mesh 0 has more than 1048576 vertices; the rest are ignored.\n"
                    "WARNING: [SGFFile] " + path + ": mesh 0 has more than 1048576 faces; the rest are ignored.\n");
+}
+
+TEST_F(SGFHostileTest, FilesOverTheSizeLimitAreNotParsed) {
+    // A valid model padded with a comment to one byte over the limit: refused
+    // from its size alone, before any parsing.
+    const std::string head = "<sgf><mesh><l><v/><v x='1'/><v y='1'/></l><triangle/></mesh><!--";
+    const std::string tail = "--></sgf>";
+    const std::string path = writeFile(
+        "oversized", head + std::string(SGFFile::MAX_FILE_BYTES + 1 - head.size() - tail.size(), ' ') + tail);
+    std::string out;
+    const auto start = Clock::now();
+    EXPECT_TRUE(load(path, &out)->getMeshes().empty());
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(out, "WARNING: [SGFFile] " + path + ": 8388609 bytes is more than the limit of 8388608 bytes; the file is "
+                   "not read.\nERROR: [SGFMeshModel] Could not read model file " + path + "; the model is empty.\n");
 }
 
 TEST_F(SGFHostileTest, IndicesFarOutOfRangeOrNegativeSkipTheirFaces) {

@@ -80,7 +80,7 @@ std::unique_ptr<zel::Octree> makeSceneTree(bool occlusion) {
     return tree;
 }
 
-bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+using zeltest::isBlack;
 
 // A grey quad across the whole view at z = depth, written into colour and depth.
 void drawWall(float depth) {
