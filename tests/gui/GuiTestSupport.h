@@ -26,7 +26,7 @@ inline void overlayView() {
 // The pixel covering GUI column x and GUI row y (rows counted from the top).
 inline zeltest::Pixel guiPixel(int x, int y) { return zeltest::readPixel(x, 599 - y); }
 
-inline bool isBlack(const zeltest::Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+using zeltest::isBlack;
 
 // True when some pixel of the GUI rectangle [x0, x1) x [y0, y1) is grey or
 // white with every channel above the level.
