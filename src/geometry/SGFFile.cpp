@@ -1,5 +1,7 @@
 #include "geometry/SGFFile.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cfloat>
 #include <cstdio>
@@ -76,6 +78,18 @@ std::size_t skipBlanks(const std::string& text) {
 
 SGFFile::SGFFile(const std::string& path, std::size_t maxVerticesPerMesh, std::size_t maxFacesPerMesh)
     : path_(path), maxVertices_(maxVerticesPerMesh), maxFaces_(maxFacesPerMesh) {
+    // Only regular files of a bounded size reach the parser: a directory or a
+    // device is unreadable, and an oversized file would cost its size many
+    // times over in the document tree before any record limit applies.
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return;
+    }
+    if (static_cast<long long>(info.st_size) > MAX_FILE_BYTES) {
+        printf("WARNING: [SGFFile] %s: %lld bytes is more than the limit of %lld bytes; the file is not read.\n",
+               path_.c_str(), static_cast<long long>(info.st_size), MAX_FILE_BYTES);
+        return;
+    }
     xml::CXMLDocument document(path);
     if (!document.isLoaded()) {
         return;

@@ -17,9 +17,11 @@
 //   longest number prefix taken, 0 when there is none. Values beyond the float
 //   or 32-bit integer range become the largest value of that sign; "nan" and
 //   "inf" are not numbers (0).
-// Hostile files are bounded: a mesh keeps at most MAX_VERTICES_PER_MESH vertices
-// and MAX_FACES_PER_MESH faces; the excess is dropped with a WARNING line. Face
-// indices are not checked against the vertex list here (the model builder does).
+// Hostile files are bounded: a file larger than MAX_FILE_BYTES is not parsed at
+// all (the XML tree costs about thirty times the file's size) and a mesh keeps
+// at most MAX_VERTICES_PER_MESH vertices and MAX_FACES_PER_MESH faces; both are
+// reported with a WARNING line. Face indices are not checked against the vertex
+// list here (the model builder does).
 
 #include <cstddef>
 #include <cstdint>
@@ -61,9 +63,12 @@ class SGFFile {
 public:
     static constexpr std::size_t MAX_VERTICES_PER_MESH = 1u << 20;
     static constexpr std::size_t MAX_FACES_PER_MESH = 1u << 20;
+    // The shipped models are below 0.5 MB.
+    static constexpr long long MAX_FILE_BYTES = 8LL << 20;
 
-    // Reads the file at once; a file that cannot be read yields empty lists and
-    // isLoaded() false. Prints nothing except the size-limit warnings. The limits
+    // Reads the file at once; a file that cannot be read (missing, not a regular
+    // file, too large, malformed) yields empty lists and isLoaded() false. Prints
+    // nothing except the size-limit warnings. The limits
     // can be lowered (tools, tests); they are per mesh.
     explicit SGFFile(const std::string& path, std::size_t maxVerticesPerMesh = MAX_VERTICES_PER_MESH,
                      std::size_t maxFacesPerMesh = MAX_FACES_PER_MESH);

@@ -75,6 +75,16 @@ std::string GPUProgram::readSourceFile(const std::string& path) {
             --length;
             pendingCarriageReturn = true;
         }
+        const std::size_t room = text.size() < MAX_SOURCE_BYTES ? MAX_SOURCE_BYTES - text.size() : 0;
+        if (length > room) {
+            // A shader path pointing at something huge (or endless) must not
+            // fill memory; what fits is kept and will fail to compile visibly.
+            text.append(buffer, room);
+            printf("ERROR: [%s] %s: shader source longer than %zu bytes; the rest is ignored.\n", SOURCE,
+                   path.c_str(), MAX_SOURCE_BYTES);
+            pendingCarriageReturn = false;
+            break;
+        }
         text.append(buffer, length);
     }
     if (pendingCarriageReturn) text += '\r';

@@ -10,6 +10,7 @@
 
 #include <GL/glew.h>
 
+#include <cstddef>
 #include <string>
 
 namespace zel {
@@ -29,8 +30,10 @@ public:
     const std::string& getFragmentSource() const;
 
     // The file's text with its line breaks removed; empty when it cannot be
-    // opened. Lines of any length are kept whole.
+    // opened. Lines of any length are kept whole; reading stops with an ERROR
+    // line after MAX_SOURCE_BYTES of text (shipped shaders are a few kB).
     static std::string readSourceFile(const std::string& path);
+    static constexpr std::size_t MAX_SOURCE_BYTES = 1u << 20;
 
 private:
     bool createShaderObjects();

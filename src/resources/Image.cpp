@@ -274,7 +274,9 @@ bool Image::copySurface(SDL_Surface* surface) {
         return false;
     }
     const unsigned char* source = static_cast<const unsigned char*>(surface->pixels);
-    for (int y = 0; y < height; ++y) {
+    // An image without pixels (zero width or height) may come without pixel
+    // memory at all; there is nothing to copy from it.
+    for (int y = 0; rowLength > 0 && y < height; ++y) {
         std::memcpy(data.get() + static_cast<std::size_t>(y) * rowLength,
                     source + static_cast<std::size_t>(y) * surface->pitch, rowLength);
     }

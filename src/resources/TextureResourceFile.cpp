@@ -3,6 +3,8 @@
 #include "xml/CXMLAttribute.h"
 #include "xml/CXMLNodeSet.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <sstream>
 
@@ -30,10 +32,26 @@ bool attribute(const xml::CXMLNode& node, const char* name, std::string& value) 
     return true;
 }
 
+// True when path names a file larger than the catalogue limit; such a file
+// is not parsed (the XML tree costs many times the file's size).
+bool tooLarge(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 &&
+           static_cast<long long>(info.st_size) > TextureResourceFile::MAX_FILE_BYTES;
+}
+
 } // namespace
 
 TextureResourceFile::TextureResourceFile(const std::string& path)
-    : document(std::make_unique<xml::CXMLDocument>(path)), valid(true) {
+    : document(std::make_unique<xml::CXMLDocument>(tooLarge(path) ? std::string() : path)), valid(true) {
+    if (tooLarge(path)) {
+        printf("ERROR: [%s] %s is larger than %lld bytes and is not read.\n", SOURCE, path.c_str(),
+               MAX_FILE_BYTES);
+        document.reset();
+        valid = false;
+        printf("ERROR: [%s] TextureResourceFile could not be loaded.\n", SOURCE);
+        return;
+    }
     valid = read();
     if (valid) {
         printf("INFO: [%s] TextureResourceFile loaded.\n", SOURCE);

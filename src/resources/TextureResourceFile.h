@@ -18,7 +18,10 @@ class TextureResourceFile {
 public:
     // Reads the catalogue at path and prints whether that worked. A missing or
     // unparsable file counts as an empty catalogue.
+    // A file larger than MAX_FILE_BYTES is refused with an ERROR line and counts
+    // as a failed read with no entries.
     explicit TextureResourceFile(const std::string& path);
+    static constexpr long long MAX_FILE_BYTES = 4LL << 20;
     virtual ~TextureResourceFile();
 
     TextureResourceFile(const TextureResourceFile&) = delete;
