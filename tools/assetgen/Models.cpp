@@ -45,10 +45,11 @@ double radians(double degrees) { return degrees * PI / 180.0; }
 
 // ------------------------------------------------------------------ house
 
-// Timber-framed house, walls 7 x 5.5 on a stone plinth, ridge along x. The front
-// (+z) wall is one record of plaster, timber reveals, door and windows, so the
-// engine draws it through the mixed-texture path; every other record has one
-// texture.
+// Timber-framed house, walls 7 x 5.5 on a stone plinth, ridge along x. The door
+// and windows of the front (+z) wall are one record with two textures, which the
+// engine draws through the mixed-texture path: unlit, so they keep their
+// daylight brightness at night and read as lit windows and a lit doorway. Every
+// other record has one texture and is lit (and darkened at night) by the shader.
 namespace house {
 
 const double HALF_W = 3.5;   // walls in x
@@ -184,19 +185,17 @@ Document build() {
     b.box(plinth, {-0.8, 0.0, HALF_D + 0.1}, {0.8, 0.25, HALF_D + 0.6}, STONE, Builder::NO_BOTTOM);
 
     const std::vector<Wall> all = walls();
-    Mesh& front = doc.addMesh("front wall");
+    Mesh& front = doc.addMesh("front door and windows");
     Mesh& plaster = doc.addMesh("walls");
     Mesh& framing = doc.addMesh("framing");
     Mesh& glass = doc.addMesh("windows");
     for (size_t i = 0; i < all.size(); ++i) {
         const Wall& w = all[i];
-        Mesh& wallMesh = i == 0 ? front : plaster;
-        Mesh& revealMesh = i == 0 ? front : framing;
         Mesh& paneMesh = i == 0 ? front : glass;
-        b.wallWithOpenings(wallMesh, w.origin, w.right, w.width, PLINTH, EAVE, w.openings, PLASTER);
+        b.wallWithOpenings(plaster, w.origin, w.right, w.width, PLINTH, EAVE, w.openings, PLASTER);
         for (const Opening& o : w.openings) {
             const bool door = o.y0 <= PLINTH;
-            b.recess(revealMesh, TIMBER, paneMesh, door ? DOOR : WINDOW, w.origin, w.right, o,
+            b.recess(framing, TIMBER, paneMesh, door ? DOOR : WINDOW, w.origin, w.right, o,
                      door ? 0.15 : 0.12);
         }
         if (w.gable) {

@@ -1,0 +1,359 @@
+// Frames of the assembled demo scene, driven on the synthetic clock and read
+// back from the back buffer before any swap. The checks are properties a person
+// would see (sky above, water out at sea, flame on the hearth, night darker,
+// coloured lights, bloom glow), not comparisons with stored images. Every frame
+// is also saved as a PNG under the test build tree (frames/) for inspection.
+
+#include <GL/glew.h>
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoScene.h"
+#include "effects/BloomEffect.h"
+#include "effects/EffectTest.h"
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FlightPath.h"
+#include "engine/FrameDriver.h"
+#include "engine/InputState.h"
+#include "environment/DayNightCycle.h"
+#include "geometry/Light.h"
+#include "gui/SceneAnalyseGUI.h"
+#include "gui/TextEdit.h"
+#include "scene/Octree.h"
+#include "scene/World.h"
+#include "support/EngineTest.h"
+#include "support/GLContext.h"
+#include "support/PngWriter.h"
+
+using namespace zel;
+
+namespace {
+
+// A whole frame read back as RGB, addressed from the top-left like the screen.
+struct Frame {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;  // bottom row first, as glReadPixels gives it
+
+    const unsigned char* at(int x, int yFromTop) const {
+        return &rgb[(static_cast<std::size_t>(height - 1 - yFromTop) * width + x) * 3];
+    }
+    int brightness(int x, int yFromTop) const {
+        const unsigned char* p = at(x, yFromTop);
+        return p[0] + p[1] + p[2];
+    }
+    double meanBrightness() const {
+        double sum = 0.0;
+        for (unsigned char c : rgb) sum += c;
+        return sum / (static_cast<double>(width) * height);
+    }
+};
+
+bool isOrangeFlame(const unsigned char* p) { return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120; }
+
+std::string framesDir() {
+    const char* base = std::getenv("ZEL_TEST_DIR");
+    std::filesystem::path dir =
+        std::filesystem::path(base ? base : std::filesystem::temp_directory_path().string()) / "frames";
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+class DemoFramesTest : public zeltest::GLTest {
+protected:
+    void SetUp() override {
+        zeltest::GLTest::SetUp();
+        if (HasFatalFailure()) return;
+        // The day/night cycle is shared by the whole process: start at full day.
+        DayNightCycle& cycle = DayNightCycle::instance();
+        if (cycle.getPhase() != DayNightCycle::DAY_HOLD) {
+            ASSERT_TRUE(zeltest::driveDayNightTo(1.0f));
+        }
+        driver = std::make_unique<FrameDriver>();
+        driver->initGL();
+        world = &driver->createWorld();
+        buildDemoScene(*world);
+        driver->start();
+        octree = dynamic_cast<Octree*>(world->getBloomChildren().at(0).get());
+        effects = dynamic_cast<EffectTest*>(world->getBloomChildren().at(3).get());
+        ASSERT_NE(octree, nullptr);
+        ASSERT_NE(effects, nullptr);
+        ASSERT_NE(octree->getModelBoundingBox(), nullptr);
+        ground = octree->getModelBoundingBox()->minY;
+    }
+    void TearDown() override {
+        InputState::instance().keyUp(InputState::instance().getKey(InputState::FORWARD));
+        if (world != nullptr && world->getBloom() != nullptr) world->getBloom()->setEnabled(true);
+        driver.reset();
+        zeltest::GLTest::TearDown();
+    }
+
+    // Engine ticks of 15 ms without drawing. The synthetic clock stays where it
+    // is, so the frames drawn afterwards run no tick of their own.
+    void tick(int count) {
+        for (int i = 0; i < count; ++i) CoreEngine::instance().tick(CoreEngine::TICK_INTERVAL_MS);
+    }
+
+    void look(const Vector3& eye, const Vector3& target) {
+        FlightPath::apply(FlightPath::lookAt(eye, target), *world->getCamera());
+    }
+
+    // Draws one frame (no tick), reads the back buffer and saves it as name.png.
+    Frame grab(const std::string& name) {
+        driver->frame(0);
+        Frame f;
+        f.width = CoreEngine::instance().getWidth();
+        f.height = CoreEngine::instance().getHeight();
+        f.rgb.resize(static_cast<std::size_t>(f.width) * f.height * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, f.width, f.height, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
+        EXPECT_TRUE(zeltest::writePng(framesDir() + "/" + name + ".png", f.width, f.height, f.rgb)) << name;
+        return f;
+    }
+
+    std::unique_ptr<FrameDriver> driver;
+    World* world = nullptr;
+    Octree* octree = nullptr;
+    EffectTest* effects = nullptr;
+    float ground = 0.0f;  // the terrain height the village stands on
+};
+
+// Overlay panels: 300 x 30 at (10, 10) and (10, 40) from the top-left.
+constexpr int PANEL_X0 = 10, PANEL_X1 = 310, PANEL_Y0 = 10, PANEL_Y1 = 70;
+
+// How a pixel looks with the translucent panel colour blended over background.
+int panelBlend(float panel, unsigned char background) {
+    return static_cast<int>(std::lround(panel * 255.0f * 0.4f + background * 0.6f));
+}
+
+} // namespace
+
+TEST_F(DemoFramesTest, DayStartViewHasSkyAboveAndTheOverlayPanelsTopLeft) {
+    ASSERT_FLOAT_EQ(DayNightCycle::instance().getValue(), 1.0f);
+    const Frame f = grab("day_start");
+    ASSERT_EQ(f.width, 800);
+    ASSERT_EQ(f.height, 600);
+
+    // The upper third, outside the overlay, is sky: bright and bluish.
+    int sky = 0, total = 0;
+    for (int y = 0; y < 200; y += 4)
+        for (int x = 0; x < 800; x += 4) {
+            if (x < PANEL_X1 + 4 && y < PANEL_Y1 + 4) continue;
+            const unsigned char* p = f.at(x, y);
+            ++total;
+            if (p[2] >= p[0] && p[2] >= 120 && f.brightness(x, y) >= 300) ++sky;
+        }
+    EXPECT_GT(sky, total * 9 / 10) << sky << " of " << total;
+
+    // The same frame with the panel backgrounds off gives the scene behind them:
+    // inside the two panels the frame is the panel colour at 40 % over it,
+    // outside them the frame is the scene itself. Their left parts carry text.
+    gui::SceneAnalyseGUI& overlay = gui::SceneAnalyseGUI::instance();
+    overlay.getTitleLabel().setDrawBackground(false);
+    overlay.getFpsLabel().setDrawBackground(false);
+    const Frame bare = grab("day_start_no_panels");
+    overlay.getTitleLabel().setDrawBackground(true);
+    overlay.getFpsLabel().setDrawBackground(true);
+    const float panel[3] = {gui::SceneAnalyseGUI::PANEL_COLOR[0], gui::SceneAnalyseGUI::PANEL_COLOR[1],
+                            gui::SceneAnalyseGUI::PANEL_COLOR[2]};
+    int wrong = 0, text[2] = {0, 0};
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 340; ++x) {
+            const bool inPanel = x >= PANEL_X0 && x < PANEL_X1 && y >= PANEL_Y0 && y < PANEL_Y1;
+            const bool textFree = x >= PANEL_X1 - 60;
+            const unsigned char* p = f.at(x, y);
+            const unsigned char* q = bare.at(x, y);
+            int off = 0;
+            for (int c = 0; c < 3; ++c)
+                off = std::max(off, std::abs(p[c] - (inPanel ? panelBlend(panel[c], q[c]) : q[c])));
+            // Edge pixels may go either way; the text is checked apart.
+            const bool edge = std::abs(x - PANEL_X0) <= 1 || std::abs(x - PANEL_X1) <= 1 ||
+                              std::abs(y - PANEL_Y0) <= 1 || std::abs(y - PANEL_Y1) <= 1;
+            if (edge) continue;
+            if (inPanel && !textFree) {
+                // Light glyphs: brighter than any sky under the panel colour can be.
+                if (f.brightness(x, y) > 650) ++text[(y - PANEL_Y0) / 30];
+            } else if (off > 3) {
+                ++wrong;
+            }
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(text[0], 40) << "no title text";
+    EXPECT_GT(text[1], 40) << "no frame-rate text";
+}
+
+TEST_F(DemoFramesTest, LookingOutToSeaShowsMovingWaterUnderAStillSky) {
+    look(Vector3(450.0f, ground + 18.0f, 60.0f), Vector3(900.0f, ground - 5.0f, 40.0f));
+    const Frame first = grab("sea_1");
+    tick(40);
+    const Frame second = grab("sea_2");
+
+    // The lower half is water: bluish-green, not sky-bright, and it moves.
+    int water = 0, moved = 0, total = 0;
+    for (int y = 320; y < 600; y += 4)
+        for (int x = 0; x < 800; x += 4) {
+            const unsigned char* p = second.at(x, y);
+            ++total;
+            if (p[2] > p[0] + 10 && p[1] > p[0] && second.brightness(x, y) < 600) ++water;
+            if (std::abs(second.brightness(x, y) - first.brightness(x, y)) > 6) ++moved;
+        }
+    EXPECT_GT(water, total * 9 / 10) << water << " of " << total;
+    EXPECT_GT(moved, total / 4) << "the water does not animate";
+
+    // The sky near the top does not change from tick to tick.
+    int skyChanged = 0;
+    for (int x = 400; x < 800; x += 8)
+        if (std::abs(second.brightness(x, 90) - first.brightness(x, 90)) > 3) ++skyChanged;
+    EXPECT_EQ(skyChanged, 0);
+}
+
+TEST_F(DemoFramesTest, FireplaceShowsBrightOrangeFlameOnTheHearthAndTheBloomGlowsAroundIt) {
+    const Vector3 fire(20.5f, -0.5f, 5.7f);
+    tick(60);
+    look(Vector3(24.5f, ground + 2.5f, 10.0f), Vector3(fire.x, fire.y + 0.3f, fire.z));
+    const Frame lit = grab("fire");
+
+    int flame = 0;
+    double sumX = 0.0, sumY = 0.0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (isOrangeFlame(lit.at(x, y))) {
+                ++flame;
+                sumX += x;
+                sumY += y;
+            }
+    ASSERT_GT(flame, 800) << "no flame in view";
+    // The flame stands round the look target: centred horizontally, just above
+    // the middle of the screen.
+    EXPECT_NEAR(sumX / flame, 400.0, 80.0);
+    EXPECT_NEAR(sumY / flame, 300.0, 110.0);
+
+    // Without the bloom composite the same frame is darker around the flame.
+    world->getBloom()->setEnabled(false);
+    const Frame plain = grab("fire_nobloom");
+    world->getBloom()->setEnabled(true);
+    long brighter = 0, darker = 0;
+    for (int y = 150; y < 450; y += 2)
+        for (int x = 250; x < 550; x += 2) {
+            const int d = lit.brightness(x, y) - plain.brightness(x, y);
+            if (d > 6) ++brighter;
+            if (d < -6) ++darker;
+        }
+    EXPECT_GT(brighter, 2000) << "the bloom adds no glow";
+    EXPECT_EQ(darker, 0) << "the bloom composite darkens pixels";
+}
+
+TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut) {
+    DayNightCycle& cycle = DayNightCycle::instance();
+    const Frame day = grab("day_before_night");
+
+    // The rest of the 30 s hold, then the fade of about a thousand ticks.
+    const int holdTicks = (cycle.getDayHoldMs() - cycle.getElapsedMs() + 14) / 15;
+    int ticks = 0;
+    while (cycle.getPhase() != DayNightCycle::NIGHT_HOLD && ticks < 5000) {
+        tick(1);
+        ++ticks;
+    }
+    ASSERT_EQ(cycle.getPhase(), DayNightCycle::NIGHT_HOLD);
+    EXPECT_GE(ticks, holdTicks + 900);
+    EXPECT_LE(ticks, holdTicks + 1100);
+    EXPECT_FLOAT_EQ(cycle.getValue(), 0.0f);
+
+    const Frame night = grab("night_start");
+    EXPECT_LT(night.meanBrightness(), day.meanBrightness() * 0.4)
+        << night.meanBrightness() << " vs " << day.meanBrightness();
+    // The sky keeps a tenth of its daylight colour.
+    for (int x : {350, 500, 650, 790})
+        for (int y : {20, 100, 180}) {
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(night.at(x, y)[c], day.at(x, y)[c] * 0.1, 3.0) << x << "," << y << " channel " << c;
+        }
+
+    // The three lights wander at night and stay in (or at most a step outside)
+    // the village box.
+    float before[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 3; ++k) before[i][k] = effects->getLight(i)->position[k];
+    tick(400);
+    const BoundingBox& box = *octree->getModelBoundingBox();
+    const float slack = 2.0f * EffectTest::SPEED;
+    for (int i = 0; i < 3; ++i) {
+        const float* p = effects->getLight(i)->position;
+        EXPECT_GT(std::fabs(p[0] - before[i][0]) + std::fabs(p[1] - before[i][1]) + std::fabs(p[2] - before[i][2]), 1.0f);
+        EXPECT_TRUE(p[0] >= box.minX - slack && p[0] <= box.maxX + slack && p[1] >= box.minY - slack &&
+                    p[1] <= box.maxY + slack && p[2] >= box.minZ - slack && p[2] <= box.maxZ + slack)
+            << "light " << i << " at " << p[0] << ", " << p[1] << ", " << p[2];
+    }
+
+    // Each light in turn in front of the house at (10, -10): its sprite shows in
+    // its own colour and the house front takes its colour.
+    const char* names[3] = {"night_light_red", "night_light_green", "night_light_blue"};
+    const Vector3 spot(10.0f, ground + 2.5f, -5.0f);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(names[i]);
+        Light* lights[3] = {effects->getLight(0), effects->getLight(1), effects->getLight(2)};
+        // The other two lights go far away; this one to the spot, and one tick
+        // moves its sprite there (and the light a step on).
+        for (int k = 0; k < 3; ++k) {
+            const Vector3 at = k == i ? spot : Vector3(-300.0f, -300.0f, -300.0f);
+            lights[k]->position[0] = at.x;
+            lights[k]->position[1] = at.y;
+            lights[k]->position[2] = at.z;
+        }
+        effects->setBounds(nullptr);
+        tick(1);
+        effects->setBounds(octree->getModelBoundingBox());
+        look(Vector3(10.0f, ground + 3.5f, 5.0f), Vector3(10.0f, ground + 2.5f, -8.0f));
+        const Frame on = grab(names[i]);
+        float colour[4];
+        for (int c = 0; c < 4; ++c) colour[c] = lights[i]->color[c];
+        for (int c = 0; c < 3; ++c) lights[i]->color[c] = 0.0f;
+        const Frame off = grab(std::string(names[i]) + "_unlit");
+        for (int c = 0; c < 4; ++c) lights[i]->color[c] = colour[c];
+
+        // The sprite: round the screen centre its channel dominates.
+        int sprite = 0;
+        for (int y = 260; y < 340; ++y)
+            for (int x = 360; x < 440; ++x) {
+                const unsigned char* p = on.at(x, y);
+                if (p[i] > 100 && p[i] > p[(i + 1) % 3] + 50 && p[i] > p[(i + 2) % 3] + 50) ++sprite;
+            }
+        EXPECT_GT(sprite, 300);
+        // The light: many pixels of the house front gain in its channel alone.
+        int lit = 0;
+        for (int y = 0; y < 600; y += 2)
+            for (int x = 0; x < 800; x += 2) {
+                const int gain = on.at(x, y)[i] - off.at(x, y)[i];
+                const int other = std::abs(on.at(x, y)[(i + 1) % 3] - off.at(x, y)[(i + 1) % 3]);
+                if (gain > 20 && other < 8) ++lit;
+            }
+        EXPECT_GT(lit, 3000);
+    }
+}
+
+TEST_F(DemoFramesTest, HoldingWForwardFor133TicksFliesAbout28Units) {
+    Camera& camera = *world->getCamera();
+    const Vector3 start = camera.getPosition();
+    const Vector3 dir = camera.getDirection();
+    InputState& input = InputState::instance();
+    input.keyDown(input.getKey(InputState::FORWARD));
+    ASSERT_EQ(input.getKey(InputState::FORWARD), SDLK_w);
+    tick(133);
+    input.keyUp(input.getKey(InputState::FORWARD));
+    const Vector3 moved = camera.getPosition() - start;
+    const float along = moved.x * dir.x + moved.y * dir.y + moved.z * dir.z;
+    EXPECT_NEAR(along, 27.9f, 0.3f);
+    const Vector3 across = moved - dir * along;
+    EXPECT_LT(std::sqrt(across.x * across.x + across.y * across.y + across.z * across.z), 0.01f);
+    grab("after_flight");
+}

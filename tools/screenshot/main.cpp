@@ -1,0 +1,107 @@
+// Screenshot tool: builds the demonstration scene exactly as the program does
+// (same window set-up, same buildDemoScene), runs it on FrameDriver's synthetic
+// 15 ms clock and saves one day and one night frame as PNG files, for the
+// README and for anyone checking what the demo looks like.
+//
+//     world-of-ulmera-screenshot OUTDIR
+//
+// Run it from the run layout's bin/ folder (the data is read from ../data) on
+// an X display; scripts/screenshots.sh does both and recompresses the files.
+// Writes OUTDIR/day.png and OUTDIR/night.png (800 x 600). Exit status 0 on
+// success, 1 when the window or a file cannot be made, 2 on bad usage.
+
+#include <GL/glew.h>
+#include <libxml/parser.h>
+#include <libxml/xmlversion.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "demo/DemoScene.h"
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FlightPath.h"
+#include "engine/FrameDriver.h"
+#include "engine/GLApplication.h"
+#include "environment/DayNightCycle.h"
+#include "scene/World.h"
+#include "support/PngWriter.h"
+
+namespace {
+
+// The day view: from the south-west above the shore, over the village towards
+// the tower, with the sea and the sky behind. The night view: inside the walls
+// at head height between the houses, where the coloured lights wander.
+const zel::Vector3 DAY_EYE(-42.0f, 12.0f, 48.0f);
+const zel::Vector3 DAY_TARGET(8.0f, 0.0f, -4.0f);
+const zel::Vector3 NIGHT_EYE(-6.0f, 6.0f, 30.0f);
+const zel::Vector3 NIGHT_TARGET(6.0f, 0.5f, -8.0f);
+
+// Engine ticks of 15 ms without drawing; the synthetic clock stays put, so the
+// frames drawn afterwards run no tick of their own.
+void tick(int count) {
+    for (int i = 0; i < count; ++i) zel::CoreEngine::instance().tick(zel::CoreEngine::TICK_INTERVAL_MS);
+}
+
+bool shoot(zel::FrameDriver& driver, zel::World& world, const zel::Vector3& eye, const zel::Vector3& target,
+           const std::string& path) {
+    zel::FlightPath::apply(zel::FlightPath::lookAt(eye, target), *world.getCamera());
+    // Two frames so that the frame rate counter and the bloom have settled.
+    driver.frame(0);
+    driver.frame(0);
+    const int width = zel::CoreEngine::instance().getWidth();
+    const int height = zel::CoreEngine::instance().getHeight();
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    if (!zeltest::writePng(path, width, height, pixels)) {
+        std::printf("Could not write %s.\n", path.c_str());
+        return false;
+    }
+    std::printf("Wrote %s (%d x %d).\n", path.c_str(), width, height);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::printf("usage: world-of-ulmera-screenshot OUTDIR\n");
+        return 2;
+    }
+    const std::string outDir = argv[1];
+
+    xmlInitParser();
+    xmlCheckVersion(LIBXML_VERSION);
+    auto application = std::make_unique<zel::GLApplication>("World Of Ulmera");
+    if (!application->isWindowCreated()) return 1;
+
+    bool ok = true;
+    {
+        // The driver replaces the clock, pointer and swap hooks only; it is
+        // destroyed (and the scene with it) while the context still exists.
+        zel::FrameDriver driver;
+        auto worldOwner = std::make_unique<zel::World>();
+        zel::World& world = *worldOwner;
+        zel::CoreEngine::instance().setRoot(std::move(worldOwner));
+        zel::buildDemoScene(world);
+        driver.start();
+
+        // Three seconds of day so the fountain is spraying and the fire burning.
+        tick(200);
+        ok = shoot(driver, world, DAY_EYE, DAY_TARGET, outDir + "/day.png") && ok;
+
+        // On to night: the rest of the day hold and the fade, then a few more
+        // seconds so the coloured lights have spread through the village.
+        zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
+        for (int i = 0; i < 10000 && cycle.getPhase() != zel::DayNightCycle::NIGHT_HOLD; ++i) tick(1);
+        tick(300);
+        ok = shoot(driver, world, NIGHT_EYE, NIGHT_TARGET, outDir + "/night.png") && ok;
+    }
+    application.reset();
+    xmlCleanupParser();
+    return ok ? 0 : 1;
+}
