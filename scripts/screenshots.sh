@@ -4,7 +4,7 @@
 #   scripts/screenshots.sh [build-dir]      (default: build)
 # Builds the tool when needed, runs it from the run layout's bin/ folder on a
 # private Xvfb (Mesa llvmpipe) unless a DISPLAY is set, and recompresses the
-# PNG files with ImageMagick when it is installed.
+# PNG files (256-colour palette) with ImageMagick when it is installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -21,7 +21,7 @@ out=$(mktemp -d /tmp/ulmera-shots.XXXXXX)
 mkdir -p "$root/docs"
 for name in day night; do
   if command -v convert >/dev/null 2>&1; then
-    convert "$out/$name.png" -strip -define png:compression-level=9 "$root/docs/$name.png"
+    convert "$out/$name.png" -colors 256 -strip -define png:compression-level=9 "$root/docs/$name.png"
   else
     cp "$out/$name.png" "$root/docs/$name.png"
   fi
