@@ -3,18 +3,21 @@
 // 15 ms clock and saves one day and one night frame as PNG files, for the
 // README and for anyone checking what the demo looks like.
 //
-//     world-of-ulmera-screenshot OUTDIR
+//     world-of-ulmera-screenshot OUTDIR [NAME EX EY EZ TX TY TZ]...
 //
 // Run it from the run layout's bin/ folder (the data is read from ../data) on
 // an X display; scripts/screenshots.sh does both and recompresses the files.
-// Writes OUTDIR/day.png and OUTDIR/night.png (800 x 600). Exit status 0 on
-// success, 1 when the window or a file cannot be made, 2 on bad usage.
+// Writes OUTDIR/day.png and OUTDIR/night.png (800 x 600), and for every extra
+// group of seven arguments a day frame OUTDIR/NAME.png seen from the eye
+// (EX, EY, EZ) towards the target (TX, TY, TZ). Exit status 0 on success, 1
+// when the window or a file cannot be made, 2 on bad usage.
 
 #include <GL/glew.h>
 #include <libxml/parser.h>
 #include <libxml/xmlversion.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,8 +69,24 @@ bool shoot(zel::FrameDriver& driver, zel::World& world, const zel::Vector3& eye,
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::printf("usage: world-of-ulmera-screenshot OUTDIR\n");
+    struct View {
+        std::string name;
+        zel::Vector3 eye;
+        zel::Vector3 target;
+    };
+    std::vector<View> extra;
+    bool usageOk = argc >= 2 && (argc - 2) % 7 == 0;
+    for (int i = 2; usageOk && i + 7 <= argc; i += 7) {
+        float v[6];
+        for (int k = 0; k < 6; ++k) {
+            char* end = nullptr;
+            v[k] = std::strtof(argv[i + 1 + k], &end);
+            if (end == argv[i + 1 + k] || *end != '\0') usageOk = false;
+        }
+        extra.push_back({argv[i], zel::Vector3(v[0], v[1], v[2]), zel::Vector3(v[3], v[4], v[5])});
+    }
+    if (!usageOk) {
+        std::printf("usage: world-of-ulmera-screenshot OUTDIR [NAME EX EY EZ TX TY TZ]...\n");
         return 2;
     }
     const std::string outDir = argv[1];
@@ -94,6 +113,8 @@ int main(int argc, char** argv) {
         tick(65);
         driver.runTicks(135);
         ok = shoot(driver, world, EYE, TARGET, outDir + "/day.png") && ok;
+        for (const View& view : extra)
+            ok = shoot(driver, world, view.eye, view.target, outDir + "/" + view.name + ".png") && ok;
 
         // On to night: the rest of the day hold and the fade, then a few more
         // seconds so the coloured lights have spread through the village.
