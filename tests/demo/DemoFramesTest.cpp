@@ -42,7 +42,7 @@ namespace {
 struct Frame {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> rgb;  // bottom row first, as glReadPixels gives it
+    std::vector<unsigned char> rgb; // bottom row first, as glReadPixels gives it
 
     const unsigned char* at(int x, int yFromTop) const {
         return &rgb[(static_cast<std::size_t>(height - 1 - yFromTop) * width + x) * 3];
@@ -53,12 +53,15 @@ struct Frame {
     }
     double meanBrightness() const {
         double sum = 0.0;
-        for (unsigned char c : rgb) sum += c;
+        for (unsigned char c : rgb)
+            sum += c;
         return sum / (static_cast<double>(width) * height);
     }
 };
 
-bool isOrangeFlame(const unsigned char* p) { return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120; }
+bool isOrangeFlame(const unsigned char* p) {
+    return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120;
+}
 
 std::string framesDir() {
     const char* base = std::getenv("ZEL_TEST_DIR");
@@ -72,7 +75,8 @@ class DemoFramesTest : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         // The day/night cycle is shared by the whole process: start at full day.
         DayNightCycle& cycle = DayNightCycle::instance();
         if (cycle.getPhase() != DayNightCycle::DAY_HOLD) {
@@ -92,7 +96,8 @@ protected:
     }
     void TearDown() override {
         InputState::instance().keyUp(InputState::instance().getKey(InputState::FORWARD));
-        if (world != nullptr && world->getBloom() != nullptr) world->getBloom()->setEnabled(true);
+        if (world != nullptr && world->getBloom() != nullptr)
+            world->getBloom()->setEnabled(true);
         driver.reset();
         zeltest::GLTest::TearDown();
     }
@@ -100,7 +105,8 @@ protected:
     // Engine ticks of 15 ms without drawing. The synthetic clock stays where it
     // is, so the frames drawn afterwards run no tick of their own.
     void tick(int count) {
-        for (int i = 0; i < count; ++i) CoreEngine::instance().tick(CoreEngine::TICK_INTERVAL_MS);
+        for (int i = 0; i < count; ++i)
+            CoreEngine::instance().tick(CoreEngine::TICK_INTERVAL_MS);
     }
 
     void look(const Vector3& eye, const Vector3& target) {
@@ -125,7 +131,7 @@ protected:
     World* world = nullptr;
     Octree* octree = nullptr;
     EffectTest* effects = nullptr;
-    float ground = 0.0f;  // the terrain height the village stands on
+    float ground = 0.0f; // the terrain height the village stands on
 };
 
 // Overlay panels: 300 x 30 at (10, 10) and (10, 40) from the top-left.
@@ -148,10 +154,12 @@ TEST_F(DemoFramesTest, DayStartViewHasSkyAboveAndTheOverlayPanelsTopLeft) {
     int sky = 0, total = 0;
     for (int y = 0; y < 200; y += 4)
         for (int x = 0; x < 800; x += 4) {
-            if (x < PANEL_X1 + 4 && y < PANEL_Y1 + 4) continue;
+            if (x < PANEL_X1 + 4 && y < PANEL_Y1 + 4)
+                continue;
             const unsigned char* p = f.at(x, y);
             ++total;
-            if (p[2] >= p[0] && p[2] >= 120 && f.brightness(x, y) >= 300) ++sky;
+            if (p[2] >= p[0] && p[2] >= 120 && f.brightness(x, y) >= 300)
+                ++sky;
         }
     EXPECT_GT(sky, total * 9 / 10) << sky << " of " << total;
 
@@ -179,10 +187,12 @@ TEST_F(DemoFramesTest, DayStartViewHasSkyAboveAndTheOverlayPanelsTopLeft) {
             // Edge pixels may go either way; the text is checked apart.
             const bool edge = std::abs(x - PANEL_X0) <= 1 || std::abs(x - PANEL_X1) <= 1 ||
                               std::abs(y - PANEL_Y0) <= 1 || std::abs(y - PANEL_Y1) <= 1;
-            if (edge) continue;
+            if (edge)
+                continue;
             if (inPanel && !textFree) {
                 // Light glyphs: brighter than any sky under the panel colour can be.
-                if (f.brightness(x, y) > 650) ++text[(y - PANEL_Y0) / 30];
+                if (f.brightness(x, y) > 650)
+                    ++text[(y - PANEL_Y0) / 30];
             } else if (off > 3) {
                 ++wrong;
             }
@@ -204,8 +214,10 @@ TEST_F(DemoFramesTest, LookingOutToSeaShowsMovingWaterUnderAStillSky) {
         for (int x = 0; x < 800; x += 4) {
             const unsigned char* p = second.at(x, y);
             ++total;
-            if (p[2] > p[0] + 10 && p[1] > p[0] && second.brightness(x, y) < 600) ++water;
-            if (std::abs(second.brightness(x, y) - first.brightness(x, y)) > 6) ++moved;
+            if (p[2] > p[0] + 10 && p[1] > p[0] && second.brightness(x, y) < 600)
+                ++water;
+            if (std::abs(second.brightness(x, y) - first.brightness(x, y)) > 6)
+                ++moved;
         }
     EXPECT_GT(water, total * 9 / 10) << water << " of " << total;
     EXPECT_GT(moved, total / 4) << "the water does not animate";
@@ -213,7 +225,8 @@ TEST_F(DemoFramesTest, LookingOutToSeaShowsMovingWaterUnderAStillSky) {
     // The sky near the top does not change from tick to tick.
     int skyChanged = 0;
     for (int x = 400; x < 800; x += 8)
-        if (std::abs(second.brightness(x, 90) - first.brightness(x, 90)) > 3) ++skyChanged;
+        if (std::abs(second.brightness(x, 90) - first.brightness(x, 90)) > 3)
+            ++skyChanged;
     EXPECT_EQ(skyChanged, 0);
 }
 
@@ -246,8 +259,10 @@ TEST_F(DemoFramesTest, FireplaceShowsBrightOrangeFlameOnTheHearthAndTheBloomGlow
     for (int y = 150; y < 450; y += 2)
         for (int x = 250; x < 550; x += 2) {
             const int d = lit.brightness(x, y) - plain.brightness(x, y);
-            if (d > 6) ++brighter;
-            if (d < -6) ++darker;
+            if (d > 6)
+                ++brighter;
+            if (d < -6)
+                ++darker;
         }
     EXPECT_GT(brighter, 2000) << "the bloom adds no glow";
     EXPECT_EQ(darker, 0) << "the bloom composite darkens pixels";
@@ -276,20 +291,24 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
     for (int x : {350, 500, 650, 790})
         for (int y : {20, 100, 180}) {
             for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(night.at(x, y)[c], day.at(x, y)[c] * 0.1, 3.0) << x << "," << y << " channel " << c;
+                EXPECT_NEAR(night.at(x, y)[c], day.at(x, y)[c] * 0.1, 3.0)
+                    << x << "," << y << " channel " << c;
         }
 
     // The three lights wander at night and stay in (or at most a step outside)
     // the village box.
     float before[3][3];
     for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k) before[i][k] = effects->getLight(i)->position[k];
+        for (int k = 0; k < 3; ++k)
+            before[i][k] = effects->getLight(i)->position[k];
     tick(400);
     const BoundingBox& box = *octree->getModelBoundingBox();
     const float slack = 2.0f * EffectTest::SPEED;
     for (int i = 0; i < 3; ++i) {
         const float* p = effects->getLight(i)->position;
-        EXPECT_GT(std::fabs(p[0] - before[i][0]) + std::fabs(p[1] - before[i][1]) + std::fabs(p[2] - before[i][2]), 1.0f);
+        EXPECT_GT(std::fabs(p[0] - before[i][0]) + std::fabs(p[1] - before[i][1]) +
+                      std::fabs(p[2] - before[i][2]),
+                  1.0f);
         EXPECT_TRUE(p[0] >= box.minX - slack && p[0] <= box.maxX + slack && p[1] >= box.minY - slack &&
                     p[1] <= box.maxY + slack && p[2] >= box.minZ - slack && p[2] <= box.maxZ + slack)
             << "light " << i << " at " << p[0] << ", " << p[1] << ", " << p[2];
@@ -316,17 +335,21 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
         look(Vector3(10.0f, ground + 3.5f, 5.0f), Vector3(10.0f, ground + 2.5f, -8.0f));
         const Frame on = grab(names[i]);
         float colour[4];
-        for (int c = 0; c < 4; ++c) colour[c] = lights[i]->color[c];
-        for (int c = 0; c < 3; ++c) lights[i]->color[c] = 0.0f;
+        for (int c = 0; c < 4; ++c)
+            colour[c] = lights[i]->color[c];
+        for (int c = 0; c < 3; ++c)
+            lights[i]->color[c] = 0.0f;
         const Frame off = grab(std::string(names[i]) + "_unlit");
-        for (int c = 0; c < 4; ++c) lights[i]->color[c] = colour[c];
+        for (int c = 0; c < 4; ++c)
+            lights[i]->color[c] = colour[c];
 
         // The sprite: round the screen centre its channel dominates.
         int sprite = 0;
         for (int y = 260; y < 340; ++y)
             for (int x = 360; x < 440; ++x) {
                 const unsigned char* p = on.at(x, y);
-                if (p[i] > 100 && p[i] > p[(i + 1) % 3] + 50 && p[i] > p[(i + 2) % 3] + 50) ++sprite;
+                if (p[i] > 100 && p[i] > p[(i + 1) % 3] + 50 && p[i] > p[(i + 2) % 3] + 50)
+                    ++sprite;
             }
         EXPECT_GT(sprite, 300);
         // The light: many pixels of the house front gain in its channel alone.
@@ -335,7 +358,8 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
             for (int x = 0; x < 800; x += 2) {
                 const int gain = on.at(x, y)[i] - off.at(x, y)[i];
                 const int other = std::abs(on.at(x, y)[(i + 1) % 3] - off.at(x, y)[(i + 1) % 3]);
-                if (gain > 20 && other < 8) ++lit;
+                if (gain > 20 && other < 8)
+                    ++lit;
             }
         EXPECT_GT(lit, 3000);
     }

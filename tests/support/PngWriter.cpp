@@ -13,13 +13,15 @@ std::uint32_t crc32(const unsigned char* data, std::size_t size, std::uint32_t c
     if (!ready) {
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
             table[n] = c;
         }
         ready = true;
     }
     crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    for (std::size_t i = 0; i < size; ++i)
+        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 
@@ -51,7 +53,8 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
     raw.reserve((rowBytes + 1) * static_cast<std::size_t>(height));
     for (int y = height - 1; y >= 0; --y) {
         raw.push_back('\0');
-        raw.append(reinterpret_cast<const char*>(&rgbBottomUp[static_cast<std::size_t>(y) * rowBytes]), rowBytes);
+        raw.append(reinterpret_cast<const char*>(&rgbBottomUp[static_cast<std::size_t>(y) * rowBytes]),
+                   rowBytes);
     }
 
     // zlib stream of stored blocks (at most 65535 bytes each) and the Adler-32 sum.
@@ -82,13 +85,14 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
     std::string header;
     putBig32(header, static_cast<std::uint32_t>(width));
     putBig32(header, static_cast<std::uint32_t>(height));
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, deflate, no filter, no interlace
     putChunk(png, "IHDR", header);
     putChunk(png, "IDAT", z);
     putChunk(png, "IEND", std::string());
 
     std::ofstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file)
+        return false;
     file.write(png.data(), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(file);
 }

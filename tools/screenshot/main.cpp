@@ -43,7 +43,8 @@ const zel::Vector3 TARGET(6.0f, -2.0f, -6.0f);
 // Engine ticks of 15 ms without drawing; the synthetic clock stays put, so the
 // frames drawn afterwards run no tick of their own.
 void tick(int count) {
-    for (int i = 0; i < count; ++i) zel::CoreEngine::instance().tick(zel::CoreEngine::TICK_INTERVAL_MS);
+    for (int i = 0; i < count; ++i)
+        zel::CoreEngine::instance().tick(zel::CoreEngine::TICK_INTERVAL_MS);
 }
 
 bool shoot(zel::FrameDriver& driver, zel::World& world, const zel::Vector3& eye, const zel::Vector3& target,
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
         for (int k = 0; k < 6; ++k) {
             char* end = nullptr;
             v[k] = std::strtof(argv[i + 1 + k], &end);
-            if (end == argv[i + 1 + k] || *end != '\0') usageOk = false;
+            if (end == argv[i + 1 + k] || *end != '\0')
+                usageOk = false;
         }
         extra.push_back({argv[i], zel::Vector3(v[0], v[1], v[2]), zel::Vector3(v[3], v[4], v[5])});
     }
@@ -94,7 +96,8 @@ int main(int argc, char** argv) {
     xmlInitParser();
     xmlCheckVersion(LIBXML_VERSION);
     auto application = std::make_unique<zel::GLApplication>("World Of Ulmera");
-    if (!application->isWindowCreated()) return 1;
+    if (!application->isWindowCreated())
+        return 1;
 
     bool ok = true;
     {
@@ -119,7 +122,8 @@ int main(int argc, char** argv) {
         // On to night: the rest of the day hold and the fade, then a few more
         // seconds so the coloured lights have spread through the village.
         zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
-        for (int i = 0; i < 10000 && cycle.getPhase() != zel::DayNightCycle::NIGHT_HOLD; ++i) tick(1);
+        for (int i = 0; i < 10000 && cycle.getPhase() != zel::DayNightCycle::NIGHT_HOLD; ++i)
+            tick(1);
         tick(165);
         driver.runTicks(135);
         ok = shoot(driver, world, EYE, TARGET, outDir + "/night.png") && ok;
