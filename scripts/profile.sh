@@ -5,15 +5,18 @@
 # and the other libraries. Only the frames are counted (collection is switched
 # on inside FrameDriver::frame and glFinish); llvmpipe runs single-threaded so
 # its rasterisation happens inside those calls.
-#   scripts/profile.sh [build-dir]
+#   scripts/profile.sh [build-dir] [tool options]
+# e.g. scripts/profile.sh build --max-frames 20   (the first 20 frames only; the
+# whole short flight takes a long time under callgrind).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
+shift || true
 out=$(mktemp -d /tmp/ulmera-profile.XXXXXX)
 cd "$build/run/bin"
 LP_NUM_THREADS=0 valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
   --collect-atstart=no --toggle-collect='zel::FrameDriver::frame(*' --toggle-collect=glFinish \
-  ./world-of-ulmera-bench --short --no-pass-timing --report "$out/report.json" >"$out/bench.log" 2>&1
+  ./world-of-ulmera-bench --short --no-pass-timing --report "$out/report.json" "$@" >"$out/bench.log" 2>&1
 python3 - "$out/callgrind.out" "$(readlink -f ./world-of-ulmera-bench)" <<'PY'
 import collections, re, sys
 path, exe = sys.argv[1], sys.argv[2]
@@ -47,7 +50,14 @@ total = sum(cost.values())
 if not total:
     sys.exit("no instructions collected")
 own = cost.get(exe, 0)
-print("instructions in frames: %d" % total)
+import json
+frames = 0
+try:
+    report = json.load(open(path.rsplit("/", 1)[0] + "/report.json"))
+    frames = report["frame_ms"]["overall"]["count"]
+except Exception:
+    pass
+print("instructions in frames: %d%s" % (total, " (%d frames, %d per frame)" % (frames, total // frames) if frames else ""))
 print("  %-60s %6.2f %%" % ("project code (" + exe.rsplit('/', 1)[-1] + ")", 100.0 * own / total))
 for name, c in cost.most_common(12):
     if name != exe:

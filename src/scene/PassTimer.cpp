@@ -1,5 +1,7 @@
 #include "scene/PassTimer.h"
 
+#include <chrono>
+
 namespace zel {
 
 PassTimer::PassTimer() {
@@ -15,15 +17,31 @@ bool PassTimer::isSupported() {
     return (GLEW_VERSION_3_3 || GLEW_ARB_timer_query) && glGenQueries && glBeginQuery && glGetQueryObjectui64v;
 }
 
+namespace {
+double nowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
 void PassTimer::beginPass(Pass pass) {
-    if (!active_ || pass < 0 || pass >= PassCount) return;
-    glBeginQuery(GL_TIME_ELAPSED, queries_[pass]);
+    if (pass < 0 || pass >= PassCount) return;
+    if (drainedTiming_) {
+        glFinish();
+        passStartMs_ = nowMs();
+    }
+    if (active_) glBeginQuery(GL_TIME_ELAPSED, queries_[pass]);
 }
 
 void PassTimer::endPass(Pass pass) {
-    if (!active_ || pass < 0 || pass >= PassCount) return;
-    glEndQuery(GL_TIME_ELAPSED);
-    pending_[pass] = true;
+    if (pass < 0 || pass >= PassCount) return;
+    if (active_) {
+        glEndQuery(GL_TIME_ELAPSED);
+        pending_[pass] = true;
+    }
+    if (drainedTiming_) {
+        glFinish();
+        drained_[pass].push_back(nowMs() - passStartMs_);
+    }
 }
 
 void PassTimer::collect() {
@@ -39,6 +57,7 @@ void PassTimer::collect() {
 
 void PassTimer::clearSamples() {
     for (auto& samples : samples_) samples.clear();
+    for (auto& samples : drained_) samples.clear();
 }
 
 } // namespace zel

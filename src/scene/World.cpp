@@ -87,10 +87,15 @@ void World::render() {
 
     // Bloom source image: the glowing objects alone, squeezed into the corner.
     glViewport(0, 0, BLOOM_VIEWPORT, BLOOM_VIEWPORT);
+    beginPass(WorldPassObserver::BloomSource);
     for (auto& child : bloomChildren_)
         child->render();
+    endPass(WorldPassObserver::BloomSource);
+    beginPass(WorldPassObserver::BloomCapture);
     bloom_->capture();
+    endPass(WorldPassObserver::BloomCapture);
 
+    beginPass(WorldPassObserver::Sky);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, width, height);
 
@@ -104,14 +109,20 @@ void World::render() {
         glEnable(GL_DEPTH_TEST);
     }
     glPopMatrix();
+    endPass(WorldPassObserver::Sky);
 
+    beginPass(WorldPassObserver::MainList);
     camera_->look();
     for (auto& child : mainChildren_)
         child->render();
+    endPass(WorldPassObserver::MainList);
+    beginPass(WorldPassObserver::BloomList);
     for (auto& child : bloomChildren_)
         child->render();
+    endPass(WorldPassObserver::BloomList);
 
     // Overlay projection: one unit per pixel, origin at the bottom-left corner.
+    beginPass(WorldPassObserver::BloomComposite);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
@@ -119,7 +130,10 @@ void World::render() {
     glLoadIdentity();
 
     bloom_->render();
+    endPass(WorldPassObserver::BloomComposite);
+    beginPass(WorldPassObserver::Overlay);
     gui::SceneAnalyseGUI::instance().render();
+    endPass(WorldPassObserver::Overlay);
 }
 
 void World::update(std::uint32_t elapsedMs) {

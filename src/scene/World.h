@@ -12,6 +12,7 @@
 
 #include "engine/IRenderableObject.h"
 #include "geometry/Light.h"
+#include "scene/WorldPassObserver.h"
 
 namespace zel {
 
@@ -58,6 +59,11 @@ public:
     GPUProgram* getLightProgram() const { return lightProgram_.get(); }
     BloomEffect* getBloom() const { return bloom_.get(); }
 
+    // An observer told where each pass of render begins and ends (profiling
+    // tools); not owned, null (the default) for none.
+    void setPassObserver(WorldPassObserver* observer) { passObserver_ = observer; }
+    WorldPassObserver* getPassObserver() const { return passObserver_; }
+
 private:
     std::vector<std::unique_ptr<IRenderableObject>> bloomChildren_;
     std::vector<std::unique_ptr<IRenderableObject>> mainChildren_;
@@ -67,6 +73,14 @@ private:
     std::unique_ptr<ISky> sky_;
     std::unique_ptr<GPUProgram> lightProgram_;
     std::unique_ptr<BloomEffect> bloom_;
+    WorldPassObserver* passObserver_ = nullptr;
+
+    void beginPass(WorldPassObserver::Pass pass) {
+        if (passObserver_) passObserver_->beginPass(pass);
+    }
+    void endPass(WorldPassObserver::Pass pass) {
+        if (passObserver_) passObserver_->endPass(pass);
+    }
 };
 
 } // namespace zel

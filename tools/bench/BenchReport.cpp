@@ -80,6 +80,12 @@ std::string configMembers(const BenchReport::Config& config, bool passTiming, co
         out << (p ? ", " : "") << quoted(zel::WorldPassObserver::name(pass)) << ": "
             << (passTiming && !config.passSamples[p].empty() ? number(median(config.passSamples[p])) : "null");
     }
+    out << "},\n" << indent << "\"passes_drained_ms\": {";
+    for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
+        const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
+        out << (p ? ", " : "") << quoted(zel::WorldPassObserver::name(pass)) << ": "
+            << (!config.drainedSamples[p].empty() ? number(median(config.drainedSamples[p])) : "null");
+    }
     out << "},\n" << indent << "\"cull\": {";
     for (std::size_t s = 0; s < config.segments.size(); ++s)
         out << (s ? ", " : "") << quoted(config.segments[s].name) << ": "
@@ -216,6 +222,14 @@ void BenchReport::printTable(std::FILE* out) const {
                 const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
                 std::fprintf(out, " %s %.2f", zel::WorldPassObserver::name(pass),
                              config.passSamples[p].empty() ? 0.0 : median(config.passSamples[p]));
+            }
+            std::fprintf(out, "\n");
+        }
+        if (!config.drainedSamples[0].empty()) {
+            std::fprintf(out, "  drained wall median ms:");
+            for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
+                const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
+                std::fprintf(out, " %s %.2f", zel::WorldPassObserver::name(pass), median(config.drainedSamples[p]));
             }
             std::fprintf(out, "\n");
         }

@@ -58,6 +58,8 @@ public:
         std::string name;
         std::vector<Segment> segments;
         std::array<std::vector<double>, zel::WorldPassObserver::PassCount> passSamples;
+        // Wall time of each pass with the pipeline drained around it.
+        std::array<std::vector<double>, zel::WorldPassObserver::PassCount> drainedSamples;
         std::vector<Checksum> checksums;
     };
     struct Part {

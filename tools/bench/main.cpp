@@ -5,7 +5,13 @@
 // culling and memory figures as a table and as JSON.
 //
 //   world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom]
-//                         [--no-pass-timing]
+//                         [--no-pass-timing] [--drained-passes] [--max-frames N]
+//
+// --short flies a tenth of every leg; --ab alternates the scene as built (a)
+// with a variant (b) frame by frame, both drawing the same ticks; pass times
+// come from GL timer queries, and --drained-passes also times each pass with
+// glFinish at both ends (serialising the frame, so frame times grow);
+// --max-frames ends the flight early (for profiling under callgrind).
 //
 // Run it from the run layout's bin/ folder, like the program. Without a
 // DISPLAY it starts its own Xvfb (Mesa llvmpipe) and stops it at the end.
@@ -54,12 +60,14 @@ struct Options {
     std::string report = "bench-report.json";
     bool shortFlight = false;
     bool passTiming = true;
+    bool drainedPasses = false;
+    int maxFrames = -1; // stop after this many flight frames (-1: the whole flight)
     std::string ab; // empty, "occlusion", "octree" or "bloom"
 };
 
 void usage() {
     std::printf("usage: world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom] "
-                "[--no-pass-timing]\n");
+                "[--no-pass-timing] [--drained-passes] [--max-frames N]\n");
 }
 
 bool parse(int argc, char** argv, Options& options) {
@@ -71,6 +79,11 @@ bool parse(int argc, char** argv, Options& options) {
             options.shortFlight = true;
         } else if (arg == "--no-pass-timing") {
             options.passTiming = false;
+        } else if (arg == "--max-frames" && i + 1 < argc) {
+            options.maxFrames = std::atoi(argv[++i]);
+            if (options.maxFrames < 1) return false;
+        } else if (arg == "--drained-passes") {
+            options.drainedPasses = true;
         } else if (arg == "--ab" && i + 1 < argc) {
             options.ab = argv[++i];
             if (options.ab != "occlusion" && options.ab != "octree" && options.ab != "bloom") return false;
@@ -79,17 +92,6 @@ bool parse(int argc, char** argv, Options& options) {
         }
     }
     return true;
-}
-
-// Installs the pass observer when the world offers the hook (false when not).
-template <typename W>
-auto installPassObserver(W& world, zel::WorldPassObserver* observer, int) -> decltype(world.setPassObserver(observer), bool()) {
-    world.setPassObserver(observer);
-    return true;
-}
-template <typename W>
-bool installPassObserver(W&, zel::WorldPassObserver*, long) {
-    return false;
 }
 
 // Start-up time the profiler has attributed so far.
@@ -222,8 +224,9 @@ int main(int argc, char** argv) {
     if (options.shortFlight) path = path.shortened(BenchReport::SHORT_FLIGHT_DIVISOR);
 
     zel::PassTimer passTimer;
-    const bool passTiming =
-        options.passTiming && passTimer.isActive() && installPassObserver(world, &passTimer, 0);
+    const bool passTiming = options.passTiming && passTimer.isActive();
+    passTimer.setDrainedTiming(options.drainedPasses);
+    if (passTiming || options.drainedPasses) world.setPassObserver(&passTimer);
 
     const int configs = options.ab.empty() ? 1 : 2;
     report.configs.resize(configs);
@@ -241,6 +244,7 @@ int main(int argc, char** argv) {
     int frameIndex = 0;
     bool firstFrame = true;
     for (const zel::FlightPath::Segment& segment : path.getSegments()) {
+        if (options.maxFrames >= 0 && frameIndex >= options.maxFrames) break;
         if (segment.name == "night") {
             // Night comes from the cycle itself: ticks of 15 ms (the world's
             // whole update, without drawing) until the value reaches 0.
@@ -256,7 +260,8 @@ int main(int argc, char** argv) {
             config.segments.back().name = segment.name;
         }
         for (const zel::FlightPath::Leg& leg : segment.legs) {
-            for (int f = 0; f < leg.frames; ++f, ++frameIndex) {
+            for (int f = 0; f < leg.frames && (options.maxFrames < 0 || frameIndex < options.maxFrames);
+                 ++f, ++frameIndex) {
                 zel::FlightPath::apply(zel::FlightPath::pose(leg, f), *world.getCamera());
                 const float dayNight = zel::DayNightCycle::instance().getValue();
                 const bool checksum = std::find(checksumFrames.begin(), checksumFrames.end(), frameIndex) !=
@@ -292,6 +297,8 @@ int main(int argc, char** argv) {
                         const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
                         if (!passTimer.getSamples(pass).empty())
                             config.passSamples[p].push_back(passTimer.getSamples(pass).back());
+                        if (!passTimer.getDrainedSamples(pass).empty())
+                            config.drainedSamples[p].push_back(passTimer.getDrainedSamples(pass).back());
                     }
                     passTimer.clearSamples();
                     if (checksum) {
@@ -303,7 +310,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    installPassObserver(world, nullptr, 0);
+    world.setPassObserver(nullptr);
 
     report.startupToMainMs = toMainMs;
     report.startupParts.push_back({"xml_init", xmlInitMs});
