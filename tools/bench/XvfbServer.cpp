@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ bool XvfbServer::start() {
         return false;
     }
     if (pid_ == 0) {
+        // The server goes when the benchmark goes, however it ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
         // Quiet: the server's own messages are not the benchmark's.
