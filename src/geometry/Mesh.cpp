@@ -67,22 +67,26 @@ void Mesh::computeBoundingBox() {
         boundingBox_ = std::make_unique<BoundingBox>();
         return;
     }
-    Vector3 lo = triangles_.front()->positions[0];
-    Vector3 hi = lo;
-    for (const auto& triangle : triangles_) {
-        for (const Vector3& p : triangle->positions) {
-            lo.x = std::min(lo.x, p.x);
-            lo.y = std::min(lo.y, p.y);
-            lo.z = std::min(lo.z, p.z);
-            hi.x = std::max(hi.x, p.x);
-            hi.y = std::max(hi.y, p.y);
-            hi.z = std::max(hi.z, p.z);
-        }
-    }
+    const Vector3& first = triangles_.front()->positions[0];
+    BoundingBox box(first.x, first.y, first.z, first.x, first.y, first.z);
+    extendBox(box);
     if (!boundingBox_) {
         boundingBox_ = std::make_unique<BoundingBox>();
     }
-    *boundingBox_ = BoundingBox(lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+    *boundingBox_ = box;
+}
+
+void Mesh::extendBox(BoundingBox& box) const {
+    for (const auto& triangle : triangles_) {
+        for (const Vector3& p : triangle->positions) {
+            box.minX = std::min(box.minX, p.x);
+            box.minY = std::min(box.minY, p.y);
+            box.minZ = std::min(box.minZ, p.z);
+            box.maxX = std::max(box.maxX, p.x);
+            box.maxY = std::max(box.maxY, p.y);
+            box.maxZ = std::max(box.maxZ, p.z);
+        }
+    }
 }
 
 void Mesh::computeBoundingSphere() {
@@ -110,18 +114,7 @@ void Mesh::drawImmediate() const {
     for (const auto& triangle : triangles_) {
         const Texture* texture = triangle->texture;
         if (texture) {
-            if (texture->hasAlpha()) {
-                glEnable(GL_BLEND);
-                glEnable(GL_ALPHA_TEST);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                glAlphaFunc(GL_GREATER, 0.0f);
-            } else if (alpha_ < 1.0f) {
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                glEnable(GL_BLEND);
-            }
-            glEnable(GL_TEXTURE_2D);
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            glBindTexture(GL_TEXTURE_2D, texture->getId());
+            beginTexturedDraw(*texture, alpha_);
         } else {
             glDisable(GL_TEXTURE_2D);
         }
@@ -137,14 +130,33 @@ void Mesh::drawImmediate() const {
         }
         glEnd();
 
-        if (texture && texture->hasAlpha()) {
-            glDisable(GL_BLEND);
-            glDisable(GL_ALPHA_TEST);
-        }
-        if (alpha_ < 1.0f) {
-            glDisable(GL_BLEND);
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        }
+        endTexturedDraw(texture, alpha_);
+    }
+}
+
+void Mesh::beginTexturedDraw(const Texture& texture, float alpha) {
+    if (texture.hasAlpha()) {
+        glEnable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glAlphaFunc(GL_GREATER, 0.0f);
+    } else if (alpha < 1.0f) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, texture.getId());
+}
+
+void Mesh::endTexturedDraw(const Texture* texture, float alpha) {
+    if (texture && texture->hasAlpha()) {
+        glDisable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+    }
+    if (alpha < 1.0f) {
+        glDisable(GL_BLEND);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     }
 }
 

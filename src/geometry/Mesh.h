@@ -20,6 +20,8 @@
 
 namespace zel {
 
+class Texture;
+
 class Mesh : public IRenderableObject {
 public:
     static constexpr std::int32_t RENDER_IMMEDIATE = 0;
@@ -50,6 +52,8 @@ public:
 
     // All-zero box for a mesh without triangles.
     void computeBoundingBox();
+    // Grows box so that it encloses every position of this mesh's triangles.
+    void extendBox(BoundingBox& box) const;
     // Centre = mean of all positions, radius = largest distance to it. A mesh
     // without triangles gets centre (0, 0, 0) and radius 0.
     void computeBoundingSphere();
@@ -74,6 +78,15 @@ public:
 protected:
     // Compiles drawImmediate into a new display list (GL_COMPILE).
     void compileDisplayList();
+    // Blend and alpha-test set-up before drawing with texture at alpha: a texture
+    // with transparency gets blending and the alpha test (GL_GREATER 0), an opaque
+    // one blending only when alpha < 1; then texturing on, GL_MODULATE, the
+    // texture bound. The caller sets the colour.
+    static void beginTexturedDraw(const Texture& texture, float alpha);
+    // Undoes beginTexturedDraw after the draw (texture may be null: untextured
+    // draw): blending and the alpha test off, and below alpha 1 blending off and
+    // the colour back to opaque white.
+    static void endTexturedDraw(const Texture* texture, float alpha);
 
     std::vector<std::unique_ptr<Triangle>> triangles_;
     float alpha_ = 1.0f;

@@ -48,24 +48,15 @@ void MeshModel::computeBoundingBox() {
     if (meshes_.empty() || meshes_.front()->getTriangles().empty()) {
         return;
     }
-    Vector3 lo = meshes_.front()->getTriangles().front()->positions[0];
-    Vector3 hi = lo;
+    const Vector3& first = meshes_.front()->getTriangles().front()->positions[0];
+    BoundingBox box(first.x, first.y, first.z, first.x, first.y, first.z);
     for (const auto& mesh : meshes_) {
-        for (const auto& triangle : mesh->getTriangles()) {
-            for (const Vector3& p : triangle->positions) {
-                lo.x = std::min(lo.x, p.x);
-                lo.y = std::min(lo.y, p.y);
-                lo.z = std::min(lo.z, p.z);
-                hi.x = std::max(hi.x, p.x);
-                hi.y = std::max(hi.y, p.y);
-                hi.z = std::max(hi.z, p.z);
-            }
-        }
+        mesh->extendBox(box);
     }
     if (!boundingBox_) {
         boundingBox_ = std::make_unique<BoundingBox>();
     }
-    *boundingBox_ = BoundingBox(lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
+    *boundingBox_ = box;
 }
 
 void MeshModel::scale(float factor) {

@@ -64,18 +64,7 @@ void SingleTexturedMesh::render() {
 
 void SingleTexturedMesh::draw() {
     if (texture_) {
-        if (texture_->hasAlpha()) {
-            glEnable(GL_BLEND);
-            glEnable(GL_ALPHA_TEST);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            glAlphaFunc(GL_GREATER, 0.0f);
-        } else if (alpha_ < 1.0f) {
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-            glEnable(GL_BLEND);
-        }
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glBindTexture(GL_TEXTURE_2D, texture_->getId());
+        beginTexturedDraw(*texture_, alpha_);
         glColor4f(1.0f, 1.0f, 1.0f, alpha_);
     } else {
         glDisable(GL_TEXTURE_2D);
@@ -91,14 +80,7 @@ void SingleTexturedMesh::draw() {
         glUseProgramObjectARB(0);
     }
 
-    if (texture_ && texture_->hasAlpha()) {
-        glDisable(GL_BLEND);
-        glDisable(GL_ALPHA_TEST);
-    }
-    if (alpha_ < 1.0f) {
-        glDisable(GL_BLEND);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
+    endTexturedDraw(texture_, alpha_);
 }
 
 void SingleTexturedMesh::buildVertexBuffer() {
