@@ -55,6 +55,14 @@ void CoreEngine::initGL(SDLApplication* application) {
     FontRenderer::instance().init();
 }
 
+void CoreEngine::start() {
+    if (running_)
+        return;
+    if (root_)
+        root_->init();
+    setRunning();
+}
+
 void CoreEngine::setupProjection() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

@@ -69,6 +69,9 @@ public:
     bool isRunning() const { return running_; }
     // Set once by the application's onInit.
     void setRunning() { running_ = true; }
+    // What the application's onInit does: the root's init once (when there is
+    // a root), then running. Nothing when already running.
+    void start();
 
     IRenderableObject* getRoot() const { return root_.get(); }
     // Takes ownership of the root, deleting any previous one.

@@ -57,12 +57,7 @@ void FrameDriver::setRoot(std::unique_ptr<IRenderableObject> root) {
 }
 
 void FrameDriver::start() {
-    CoreEngine& engine = CoreEngine::instance();
-    if (engine.isRunning())
-        return;
-    if (engine.getRoot())
-        engine.getRoot()->init();
-    engine.setRunning();
+    CoreEngine::instance().start();
 }
 
 void FrameDriver::advance(std::uint32_t ms) {

@@ -20,12 +20,7 @@ GLApplication::GLApplication(const std::string& caption) {
 }
 
 void GLApplication::onInit() {
-    CoreEngine& engine = CoreEngine::instance();
-    if (engine.isRunning())
-        return;
-    if (engine.getRoot())
-        engine.getRoot()->init();
-    engine.setRunning();
+    CoreEngine::instance().start();
 }
 
 void GLApplication::onResize(int width, int height) {
