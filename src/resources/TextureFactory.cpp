@@ -28,6 +28,19 @@ private:
     GLint previous = 4;
 };
 
+// The GL pixel format of image's bytes: false for depths other than 24 and
+// 32 bits, which get no texture image.
+bool pixelFormatOf(const Image& image, GLenum& format) {
+    if (image.format == ImageFormat::RGBA) {
+        format = GL_RGBA;
+    } else if (image.format == ImageFormat::RGB) {
+        format = GL_RGB;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<Texture> TextureFactory::createTexture(const std::string& path, const std::string& name) {
@@ -69,11 +82,7 @@ void TextureFactory::upload(Texture& texture, GLint minFilter, GLint magFilter, 
 
     const Image& image = texture.getImage();
     GLenum pixelFormat;
-    if (image.format == ImageFormat::RGBA) {
-        pixelFormat = GL_RGBA;
-    } else if (image.format == ImageFormat::RGB) {
-        pixelFormat = GL_RGB;
-    } else {
+    if (!pixelFormatOf(image, pixelFormat)) {
         return; // other depths get no texture image, only the parameters
     }
     ByteAlignedUnpack alignment;
@@ -113,11 +122,7 @@ GLuint TextureFactory::createCubeMap(const std::string& basePath) {
         for (int i = 0; i < 6; ++i) {
             const Image& image = *faces[i];
             GLenum pixelFormat;
-            if (image.format == ImageFormat::RGBA) {
-                pixelFormat = GL_RGBA;
-            } else if (image.format == ImageFormat::RGB) {
-                pixelFormat = GL_RGB;
-            } else {
+            if (!pixelFormatOf(image, pixelFormat)) {
                 continue;
             }
             glTexImage2D(TARGETS[i], 0, static_cast<GLint>(pixelFormat), image.width, image.height, 0,
