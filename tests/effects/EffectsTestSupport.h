@@ -9,21 +9,10 @@
 namespace effectstest {
 
 // Clears to black and sets a projection where one unit is one pixel, origin at
-// the bottom-left corner, with an identity model-view matrix.
+// the bottom-left corner, with an identity model-view matrix and texturing off.
 inline void pixelView() {
-    glViewport(0, 0, 800, 600);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
+    zeltest::pixelView();
     glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 using zeltest::isBlack;

@@ -20,13 +20,7 @@ class GPUFireGL : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1, 1, -1, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
+        zeltest::orthoView(-1, 1, -1, 1);
         glClearColor(0, 0, 80.0f / 255.0f, 1);
         glClear(GL_COLOR_BUFFER_BIT);
     }

@@ -79,13 +79,7 @@ class SpriteGL : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-1, 1, -1, 1, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
+        zeltest::orthoView(-1, 1, -1, 1);
         glDisable(GL_BLEND);
         glColor4f(1, 1, 1, 1);
         glClearColor(0, 0, 1, 1);

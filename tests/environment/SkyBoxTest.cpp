@@ -36,13 +36,7 @@ class SkyBoxGL : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(90.0, 800.0 / 600.0, 0.1, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
+        zeltest::perspectiveView(90.0, 0.1, 100.0);
         glDisable(GL_LIGHTING);
         glDisable(GL_BLEND);
         glClearColor(0, 0, 0, 1);

@@ -8,20 +8,7 @@
 
 namespace guitest {
 
-inline void overlayView() {
-    glViewport(0, 0, 800, 600);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-}
+inline void overlayView() { zeltest::pixelView(); }
 
 // The pixel covering GUI column x and GUI row y (rows counted from the top).
 inline zeltest::Pixel guiPixel(int x, int y) { return zeltest::readPixel(x, 599 - y); }

@@ -58,6 +58,40 @@ Pixel readPixel(int x, int y) {
     return p;
 }
 
+namespace {
+
+// Viewport over the window, projection from the caller, identity model-view,
+// depth testing off.
+template <class Projection>
+void windowView(Projection projection) {
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    projection();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+void orthoView(double left, double right, double bottom, double top) {
+    windowView([&] { glOrtho(left, right, bottom, top, -1.0, 1.0); });
+}
+
+void perspectiveView(double fovY, double zNear, double zFar) {
+    windowView([&] { gluPerspective(fovY, 800.0 / 600.0, zNear, zFar); });
+}
+
+void pixelView() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    orthoView(0.0, 800.0, 0.0, 600.0);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
 void expectPixel(int x, int y, int r, int g, int b, int tolerance) {
     const Pixel p = readPixel(x, y);
     EXPECT_NEAR(p.r, r, tolerance) << "at " << x << "," << y;

@@ -34,6 +34,16 @@ inline int brightness(const Pixel& p) { return p.r + p.g + p.b; }
 // Expects the colour channels of the pixel at (x, y) within tolerance of (r, g, b).
 void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2);
 
+// The whole 800 x 600 window as viewport, the projection glOrtho(left, right,
+// bottom, top, -1, 1), an identity model-view matrix and depth testing off.
+void orthoView(double left, double right, double bottom, double top);
+// The same with the projection gluPerspective(fovY, 800 / 600, zNear, zFar).
+void perspectiveView(double fovY, double zNear, double zFar);
+// A black frame under a view where one unit is one pixel, origin at the
+// bottom-left corner (orthoView over the window), with blending and the alpha
+// test off and the colour opaque white.
+void pixelView();
+
 // A uniform of program read back: floats as floats, a sampler's unit as the
 // first element; elements the uniform lacks stay -7. A name the program does
 // not use fails the test.
