@@ -61,22 +61,18 @@ float Noise::gradient2(float x, float y, int period) const {
 }
 
 float Noise::fbm2(float x, float y, int octaves, int period) const {
-    float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
-    for (int i = 0; i < octaves; ++i) {
-        sum += amplitude * gradient2(x + OCTAVE_SHIFT[i % 8][0], y + OCTAVE_SHIFT[i % 8][1], period);
-        norm += amplitude;
-        x *= 2.0f;
-        y *= 2.0f;
-        if (period > 0) period *= 2;
-        amplitude *= 0.5f;
-    }
-    return norm > 0.0f ? sum / norm : 0.0f;
+    return octaves2(x, y, octaves, period, false);
 }
 
 float Noise::turbulence2(float x, float y, int octaves, int period) const {
+    return octaves2(x, y, octaves, period, true);
+}
+
+float Noise::octaves2(float x, float y, int octaves, int period, bool absolute) const {
     float sum = 0.0f, amplitude = 1.0f, norm = 0.0f;
     for (int i = 0; i < octaves; ++i) {
-        sum += amplitude * std::fabs(gradient2(x + OCTAVE_SHIFT[i % 8][0], y + OCTAVE_SHIFT[i % 8][1], period));
+        const float g = gradient2(x + OCTAVE_SHIFT[i % 8][0], y + OCTAVE_SHIFT[i % 8][1], period);
+        sum += amplitude * (absolute ? std::fabs(g) : g);
         norm += amplitude;
         x *= 2.0f;
         y *= 2.0f;

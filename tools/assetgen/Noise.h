@@ -45,6 +45,9 @@ public:
     CellSample cells2(float x, float y, int period = 0, float jitter = 1.0f) const;
 
 private:
+    // The octave sum behind fbm2 and turbulence2, normalised by the amplitudes;
+    // absolute sums |gradient2| instead of gradient2.
+    float octaves2(float x, float y, int octaves, int period, bool absolute) const;
     uint32_t seed_;
 };
 
