@@ -100,7 +100,7 @@ TEST_F(SGFHostileTest, IndicesFarOutOfRangeOrNegativeSkipTheirFaces) {
     const std::string path = writeFile(
         "indices",
         "<sgf><mesh><l><v x='0'/><v x='1'/><v y='1'/><v z='1'/></l>"
-        "<triangle><indices i0='-1' i1='0' i2='1'/></triangle>"
+        "<triangle><indices i0='-1' i1='0' i2='1'/><texture>default.jpg</texture></triangle>"
         "<triangle><indices i0='0' i1='-2147483648' i2='1'/></triangle>"
         "<triangle><indices i0='0' i1='1' i2='99999999999999'/></triangle>"
         "<triangle><indices i0='4' i1='1' i2='2'/></triangle>"
@@ -125,7 +125,8 @@ TEST_F(SGFHostileTest, NumbersBeyondTheFloatRangeNanAndInf) {
         "numbers",
         "<sgf><mesh><l><v x='1e39' y='0' z='nan'/><v x='-1e39' y='inf' z='-inf'/><v x='1e-60' y='1e39' z='+1e39'/>"
         "<v x='NaN' y='-0' z='1e38'/></l>"
-        "<triangle><indices i0='0' i1='1' i2='2'/><texCoord u='nan' v='1e39'/><texCoord u='-inf'/></triangle>"
+        "<triangle><indices i0='0' i1='1' i2='2'/><texCoord u='nan' v='1e39'/><texCoord u='-inf'/>"
+        "<texture>default.jpg</texture></triangle>"
         "<triangle><indices i0='1' i1='2' i2='3'/></triangle></mesh></sgf>");
     const SGFFile reader(path);
     ASSERT_EQ(reader.getMeshes().size(), 1u);

@@ -10,7 +10,10 @@
 // cost of drawing each one. At the end the engine is torn down as the program
 // does it (scene, then registry, while the GL context exists).
 //
-//   world-of-ulmera-memcheck [frames-by-day [frames-by-night]]
+//   world-of-ulmera-memcheck [frames-by-day [frames-by-night [ticks-per-frame]]]
+//
+// ticks-per-frame (default 30) sets how many ticks of the day hold and the fade
+// run between two drawn frames.
 
 #include <GL/glew.h>
 #include <SDL/SDL.h>
@@ -40,6 +43,7 @@ int argumentOr(int argc, char** argv, int index, int fallback) {
 int main(int argc, char** argv) {
     const int dayFrames = argumentOr(argc, argv, 1, 100);
     const int nightFrames = argumentOr(argc, argv, 2, 100);
+    const int stride = argumentOr(argc, argv, 3, 30) > 0 ? argumentOr(argc, argv, 3, 30) : 30;
 
     xmlInitParser();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
@@ -78,7 +82,7 @@ int main(int argc, char** argv) {
         while (cycle.getPhase() != zel::DayNightCycle::NIGHT_HOLD && ticks < tickLimit) {
             engine.tick(zel::CoreEngine::TICK_INTERVAL_MS);
             ++ticks;
-            if (ticks % 30 == 0) {
+            if (ticks % stride == 0) {
                 frames += driver.runTicks(1);
                 ++ticks;
             }
