@@ -79,12 +79,7 @@ void Mesh::computeBoundingBox() {
 void Mesh::extendBox(BoundingBox& box) const {
     for (const auto& triangle : triangles_) {
         for (const Vector3& p : triangle->positions) {
-            box.minX = std::min(box.minX, p.x);
-            box.minY = std::min(box.minY, p.y);
-            box.minZ = std::min(box.minZ, p.z);
-            box.maxX = std::max(box.maxX, p.x);
-            box.maxY = std::max(box.maxY, p.y);
-            box.maxZ = std::max(box.maxZ, p.z);
+            box.extend(p);
         }
     }
 }

@@ -80,13 +80,7 @@ void growBox(SGFReport& report, const Vector3& p) {
         report.hasBox = true;
         return;
     }
-    BoundingBox& b = report.box;
-    b.minX = std::min(b.minX, p.x);
-    b.minY = std::min(b.minY, p.y);
-    b.minZ = std::min(b.minZ, p.z);
-    b.maxX = std::max(b.maxX, p.x);
-    b.maxY = std::max(b.maxY, p.y);
-    b.maxZ = std::max(b.maxZ, p.z);
+    report.box.extend(p);
 }
 
 // Whether the image decoder the texture registry uses can read the file.

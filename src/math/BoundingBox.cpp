@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 namespace zel {
 
 bool BoundingBox::contains(float x, float y, float z) const {
@@ -16,6 +18,15 @@ bool BoundingBox::containsBox(const BoundingBox& o) const {
            contains(o.minX, o.maxY, o.minZ) && contains(o.maxX, o.maxY, o.minZ) &&
            contains(o.minX, o.minY, o.maxZ) && contains(o.maxX, o.minY, o.maxZ) &&
            contains(o.minX, o.maxY, o.maxZ) && contains(o.maxX, o.maxY, o.maxZ);
+}
+
+void BoundingBox::extend(const Vector3& p) {
+    minX = std::min(minX, p.x);
+    minY = std::min(minY, p.y);
+    minZ = std::min(minZ, p.z);
+    maxX = std::max(maxX, p.x);
+    maxY = std::max(maxY, p.y);
+    maxZ = std::max(maxZ, p.z);
 }
 
 Vector3 BoundingBox::baseCenter() const {

@@ -18,6 +18,9 @@ struct BoundingBox {
     bool contains(float x, float y, float z) const;
     // True when all eight corners of other lie inside this box (faces may touch).
     bool containsBox(const BoundingBox& other) const;
+    // Lowers each min coordinate and raises each max coordinate as far as needed
+    // to enclose p.
+    void extend(const Vector3& p);
     // Centre of the bottom face; models stand on this point.
     Vector3 baseCenter() const;
     // Draws six filled quads in the given colour; leaves GL_TEXTURE_2D disabled.
