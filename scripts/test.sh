@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test. Tests that need OpenGL
-# run on a private Xvfb started here when no display is set.
+# Installs what is needed, builds, and runs every test; then builds the whole
+# project again with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/, -DZEL_SANITIZE=ON) and runs the test suite there too, where any
+# sanitizer report fails the run. Tests that need OpenGL run on a private Xvfb
+# started here when no display is set.
+#
+#   scripts/test.sh            both configurations
+#   ZEL_SKIP_ASAN=1 scripts/test.sh   the plain configuration only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -9,5 +15,22 @@ if [ -z "${DISPLAY:-}" ]; then
   . "$root/scripts/xvfb.sh"
   start_xvfb
 fi
-cd "$root/build"
-ctest --output-on-failure -j2 --timeout 300
+(cd "$root/build" && ctest --output-on-failure -j2 --timeout 300)
+
+if [ -n "${ZEL_SKIP_ASAN:-}" ]; then
+  exit 0
+fi
+
+# ---- sanitizer configuration
+"$root/scripts/build.sh" "$root/build-asan" -DZEL_SANITIZE=ON
+# halt_on_error: the first report ends the test process, so it cannot pass.
+# detect_leaks with the committed suppressions, which name only driver and
+# library allocations (Mesa/llvmpipe, SDL, X11, fontconfig), never ours.
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=0"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+# Excluded here: the end-to-end runs of the real executable. They start the
+# whole program under the window system for many seconds of frames, which the
+# instrumented build makes several times slower; the same code paths run
+# instrumented through the frame harness in the demo scene tests.
+(cd "$root/build-asan" && ctest --output-on-failure -j2 --timeout 600 -E 'EndToEnd')

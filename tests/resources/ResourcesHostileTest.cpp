@@ -2,8 +2,10 @@
 // must end with a diagnostic or a defined fallback, quickly and without growing
 // memory with what the file claims. Limits relied on here: Image refuses headers
 // over Image::MAX_DIMENSION per side or Image::MAX_PIXELS in all before
-// decoding; the shader reader keeps lines of any length whole; the catalogue
-// keeps every entry in file order and answers lookups from the first.
+// decoding; the shader reader keeps lines of any length whole and stops after
+// GPUProgram::MAX_SOURCE_BYTES (1 MiB); the catalogue parses no file over
+// TextureResourceFile::MAX_FILE_BYTES (4 MiB), keeps every entry in file order
+// and answers lookups from the first.
 
 #include "TestImages.h"
 #include "resources/GPUProgram.h"
@@ -105,6 +107,15 @@ TEST(ResourcesHostile, ShaderSourcesOfEveryShape) {
               longLine + "void main(){}");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
 
+    // Beyond MAX_SOURCE_BYTES reading stops with an ERROR line, keeping what fits.
+    const std::string huge = writeText(dir + "/huge.txt", std::string(GPUProgram::MAX_SOURCE_BYTES - 10, 'a') +
+                                                              "\n" + std::string(100, 'b') + "\n");
+    std::string kept;
+    EXPECT_EQ(zeltest::captureStdout([&] { kept = GPUProgram::readSourceFile(huge); }),
+              "ERROR: [GPUProgram] " + huge + ": shader source longer than 1048576 bytes; the rest is ignored.\n");
+    EXPECT_EQ(kept.size(), GPUProgram::MAX_SOURCE_BYTES);
+    EXPECT_EQ(kept.substr(kept.size() - 11), "a" + std::string(10, 'b'));
+
     // Zero bytes, a directory and a missing file all read as empty text.
     EXPECT_EQ(GPUProgram::readSourceFile(writeText(dir + "/empty.txt", "")), "");
     std::filesystem::create_directory(dir + "/folder.txt");
@@ -141,6 +152,16 @@ TEST(ResourcesHostile, CatalogueWithThousandsOfDuplicatesAndBadFiles) {
     }
     EXPECT_TRUE(catalogue->hasEntry("last.bmp"));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+
+    // A file over the size limit is refused without parsing.
+    const std::string big = writeText(dir + "/big.xml", "<textures><texture><filename>a.jpg</filename></texture>" +
+                                                            std::string(TextureResourceFile::MAX_FILE_BYTES, ' ') +
+                                                            "</textures>");
+    EXPECT_EQ(zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(big); }),
+              "ERROR: [TextureResourceFile] " + big + " is larger than 4194304 bytes and is not read.\n"
+              "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n");
+    EXPECT_TRUE(catalogue->getEntries().empty());
+    EXPECT_FALSE(catalogue->isValid());
 
     // Zero bytes, a directory and nesting beyond the parser's depth limit are
     // unparsable catalogues: empty, with the INFO line.
