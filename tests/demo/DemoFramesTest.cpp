@@ -59,8 +59,11 @@ struct Frame {
     }
 };
 
+// Flame orange: strong red, clearly more green than blue. Sunlit roof tiles
+// are red-orange too but carry nearly as much blue as green.
 bool isOrangeFlame(const unsigned char* p) {
-    return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120;
+    return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120 &&
+           p[1] - p[2] >= 60;
 }
 
 std::string framesDir() {
