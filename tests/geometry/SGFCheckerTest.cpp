@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/SGFInspector.h"
+#include "geometry/SGFChecker.h"
 #include "support/GLContext.h"
 
 using namespace zel;
@@ -44,20 +44,20 @@ bool hasProblemContaining(const SGFReport& report, const std::string& text) {
 
 // Runs the command line with stdout captured; returns the exit status.
 int runCommand(std::vector<std::string> args, std::string* output = nullptr) {
-    args.insert(args.begin(), "sgfinspect");
+    args.insert(args.begin(), "sgfcheck");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     int status = -1;
     const std::string printed = zeltest::captureStdout(
-        [&] { status = SGFInspector::run(static_cast<int>(argv.size()), argv.data()); });
+        [&] { status = SGFChecker::run(static_cast<int>(argv.size()), argv.data()); });
     if (output) *output = printed;
     return status;
 }
 
-class SGFInspectorTest : public ::testing::Test {
+class SGFCheckerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = zeltest::scratchDir("sgfinspect");
+        dir = zeltest::scratchDir("sgfcheck");
         textures = dir + "/textures";
         std::filesystem::create_directories(textures);
         writeFile(textures, "stone.tga", tinyTga());
@@ -70,7 +70,7 @@ protected:
 
 } // namespace
 
-TEST_F(SGFInspectorTest, CleanFileIsDescribed) {
+TEST_F(SGFCheckerTest, CleanFileIsDescribed) {
     // A quad and a triangle with one texture, a second mesh mixing textures, two lights.
     const std::string path = writeFile(
         dir, "clean.sgf",
@@ -81,8 +81,8 @@ TEST_F(SGFInspectorTest, CleanFileIsDescribed) {
             triangle(0, 2, 3, "wood.tga") +
             "</mesh><light><s>1</s><c red='1' green='0' blue='0'/><p x='0' y='1' z='0'/></light>"
             "<light><s>2</s><c/><p/></light></sgf>");
-    const SGFReport report = SGFInspector(textures).inspect(path);
-    EXPECT_TRUE(report.isClean()) << SGFInspector::format(report);
+    const SGFReport report = SGFChecker(textures).inspect(path);
+    EXPECT_TRUE(report.isClean()) << SGFChecker::format(report);
     ASSERT_EQ(report.meshes.size(), 2u);
     EXPECT_EQ(report.meshes[0].vertexCount, 4u);
     EXPECT_EQ(report.meshes[0].faceCount, 3u); // the quad is two triangles
@@ -101,7 +101,7 @@ TEST_F(SGFInspectorTest, CleanFileIsDescribed) {
     EXPECT_EQ(report.box.maxX, 2.0f);
     EXPECT_EQ(report.box.maxY, 3.0f);
 
-    const std::string text = SGFInspector::format(report);
+    const std::string text = SGFChecker::format(report);
     EXPECT_NE(text.find("mesh 1: 4 vertices, 2 faces, mixed textures (display list): stone.tga, wood.tga"),
               std::string::npos)
         << text;
@@ -110,14 +110,14 @@ TEST_F(SGFInspectorTest, CleanFileIsDescribed) {
     EXPECT_EQ(text.find("Problems"), std::string::npos);
 }
 
-TEST_F(SGFInspectorTest, IndicesOutsideTheVertexListAreReportedAndLeftOutOfTheBox) {
+TEST_F(SGFCheckerTest, IndicesOutsideTheVertexListAreReportedAndLeftOutOfTheBox) {
     const std::string path = writeFile(
         dir, "indices.sgf",
         std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 2, "stone.tga") +
             triangle(0, 1, 4, "stone.tga") + triangle(-1, 1, 2, "stone.tga") +
             "<triangle><indices i0='99999999999' i1='1' i2='2'/></triangle>" + // saturates, still outside
             "</mesh><mesh><vertices/>" + triangle(0, 1, 2, "stone.tga") + "</mesh></sgf>");
-    const SGFReport report = SGFInspector(textures).inspect(path);
+    const SGFReport report = SGFChecker(textures).inspect(path);
     EXPECT_FALSE(report.isClean());
     EXPECT_EQ(report.meshes[0].invalidFaceCount, 3u);
     EXPECT_TRUE(hasProblemContaining(report, "mesh 0, face 1: vertex index (0, 1, 4) outside the mesh's 4 vertices"));
@@ -132,14 +132,14 @@ TEST_F(SGFInspectorTest, IndicesOutsideTheVertexListAreReportedAndLeftOutOfTheBo
     EXPECT_EQ(report.box.maxY, 3.0f);
 }
 
-TEST_F(SGFInspectorTest, TexturesAreResolvedInTheTextureDirectory) {
+TEST_F(SGFCheckerTest, TexturesAreResolvedInTheTextureDirectory) {
     const std::string path = writeFile(
         dir, "textures.sgf",
         std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 2, "") + triangle(0, 1, 2, "a\\b\\wood.tga") +
             triangle(0, 2, 3, "gone.tga") + triangle(0, 2, 3, "broken.tga") + triangle(0, 2, 3, "a/b/wood.tga") +
             "</mesh></sgf>");
 
-    const SGFReport report = SGFInspector(textures + "/").inspect(path);
+    const SGFReport report = SGFChecker(textures + "/").inspect(path);
     ASSERT_EQ(report.textures.size(), 4u);
     EXPECT_EQ(report.textures[0].path, textures + "/wood.tga"); // only the part after the last backslash
     EXPECT_TRUE(report.textures[0].decodable);
@@ -152,13 +152,13 @@ TEST_F(SGFInspectorTest, TexturesAreResolvedInTheTextureDirectory) {
     EXPECT_EQ(report.problemCount, 4u);
 
     // The same file against a directory without the textures: every named one is missing.
-    const SGFReport elsewhere = SGFInspector(dir).inspect(path);
+    const SGFReport elsewhere = SGFChecker(dir).inspect(path);
     EXPECT_EQ(elsewhere.problemCount, 5u);
     EXPECT_TRUE(hasProblemContaining(elsewhere, "file " + dir + "/wood.tga not found"));
 }
 
-TEST_F(SGFInspectorTest, EmptyMeshesAndFilesThatLoadNothing) {
-    SGFInspector inspector(textures);
+TEST_F(SGFCheckerTest, EmptyMeshesAndFilesThatLoadNothing) {
+    SGFChecker inspector(textures);
 
     const SGFReport empty = inspector.inspect(writeFile(
         dir, "empty.sgf",
@@ -175,7 +175,7 @@ TEST_F(SGFInspectorTest, EmptyMeshesAndFilesThatLoadNothing) {
         dir, "badfirst.sgf", std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 7, "stone.tga") + "</mesh></sgf>"));
     EXPECT_TRUE(hasProblemContaining(badFirst, "the first mesh has no face that loads"));
     EXPECT_FALSE(badFirst.hasBox);
-    EXPECT_NE(SGFInspector::format(badFirst).find("Bounding box: none"), std::string::npos);
+    EXPECT_NE(SGFChecker::format(badFirst).find("Bounding box: none"), std::string::npos);
 
     struct Case {
         const char* name;
@@ -191,18 +191,18 @@ TEST_F(SGFInspectorTest, EmptyMeshesAndFilesThatLoadNothing) {
     };
     for (const Case& c : cases) {
         const SGFReport report = inspector.inspect(writeFile(dir, c.name, c.text));
-        EXPECT_TRUE(hasProblemContaining(report, c.problem)) << c.name << "\n" << SGFInspector::format(report);
+        EXPECT_TRUE(hasProblemContaining(report, c.problem)) << c.name << "\n" << SGFChecker::format(report);
         EXPECT_EQ(report.problemCount, 1u) << c.name;
         EXPECT_TRUE(report.meshes.empty()) << c.name;
     }
     const SGFReport missing = inspector.inspect(dir + "/does-not-exist.sgf");
     EXPECT_FALSE(missing.loaded);
     EXPECT_TRUE(hasProblemContaining(missing, "does not exist"));
-    EXPECT_EQ(SGFInspector::format(missing), "File: " + dir + "/does-not-exist.sgf\nProblems: 1\n"
+    EXPECT_EQ(SGFChecker::format(missing), "File: " + dir + "/does-not-exist.sgf\nProblems: 1\n"
                                              "  the file does not exist; nothing loads.\nResult: PROBLEMS\n");
 }
 
-TEST_F(SGFInspectorTest, DroppedVerticesFacesAndLightsAreFound) {
+TEST_F(SGFCheckerTest, DroppedVerticesFacesAndLightsAreFound) {
     // Six vertices and faces making five triangles against limits of 4 each;
     // the second of three lights has no text in its first child.
     std::string vertices = "<vertices>";
@@ -214,7 +214,7 @@ TEST_F(SGFInspectorTest, DroppedVerticesFacesAndLightsAreFound) {
             "<quad><indices i0='0' i1='1' i2='2' i3='3'/></quad>" + triangle(1, 2, 3, "stone.tga") +
             "</mesh><light><s>1</s><c/><p/></light><light><s/><c/><p/></light><light><s>3</s><c/><p/></light></sgf>");
 
-    const SGFReport report = SGFInspector(textures, 4, 4).inspect(path);
+    const SGFReport report = SGFChecker(textures, 4, 4).inspect(path);
     EXPECT_EQ(report.meshes[0].vertexCount, 4u);
     EXPECT_TRUE(hasProblemContaining(report, "mesh 0: the file lists 6 vertices; only the first 4 are read"));
     EXPECT_TRUE(hasProblemContaining(report, "mesh 0: the file's faces make 5 triangles; only the first 4 are read"));
@@ -224,62 +224,62 @@ TEST_F(SGFInspectorTest, DroppedVerticesFacesAndLightsAreFound) {
     EXPECT_EQ(report.problemCount, 3u);
 
     // With the default limits only the light remains a problem.
-    const SGFReport unlimited = SGFInspector(textures).inspect(path);
-    EXPECT_EQ(unlimited.problemCount, 1u) << SGFInspector::format(unlimited);
+    const SGFReport unlimited = SGFChecker(textures).inspect(path);
+    EXPECT_EQ(unlimited.problemCount, 1u) << SGFChecker::format(unlimited);
 }
 
-TEST_F(SGFInspectorTest, ProblemLinesAreBounded) {
+TEST_F(SGFCheckerTest, ProblemLinesAreBounded) {
     std::string faces;
-    for (std::size_t i = 0; i < SGFInspector::MAX_PROBLEM_LINES + 50; ++i) faces += triangle(0, 1, 9, "stone.tga");
-    const SGFReport report = SGFInspector(textures).inspect(
+    for (std::size_t i = 0; i < SGFChecker::MAX_PROBLEM_LINES + 50; ++i) faces += triangle(0, 1, 9, "stone.tga");
+    const SGFReport report = SGFChecker(textures).inspect(
         writeFile(dir, "many.sgf", std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 2, "stone.tga") + faces + "</mesh></sgf>"));
-    EXPECT_EQ(report.problemCount, SGFInspector::MAX_PROBLEM_LINES + 50);
-    EXPECT_EQ(report.problems.size(), SGFInspector::MAX_PROBLEM_LINES);
-    EXPECT_NE(SGFInspector::format(report).find("  ... and 50 more\n"), std::string::npos);
+    EXPECT_EQ(report.problemCount, SGFChecker::MAX_PROBLEM_LINES + 50);
+    EXPECT_EQ(report.problems.size(), SGFChecker::MAX_PROBLEM_LINES);
+    EXPECT_NE(SGFChecker::format(report).find("  ... and 50 more\n"), std::string::npos);
 }
 
-TEST_F(SGFInspectorTest, CommandLineExitStatus) {
+TEST_F(SGFCheckerTest, CommandLineExitStatus) {
     const std::string clean = writeFile(
         dir, "ok.sgf", std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 2, "stone.tga") + "</mesh></sgf>");
     const std::string bad = writeFile(
         dir, "bad.sgf", std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 5, "stone.tga") + "</mesh></sgf>");
 
     std::string out;
-    EXPECT_EQ(runCommand({"--textures", textures, clean}, &out), SGFInspector::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({"--textures", textures, clean}, &out), SGFChecker::EXIT_CLEAN);
     EXPECT_NE(out.find("File: " + clean + "\n"), std::string::npos);
     EXPECT_NE(out.find("Result: clean"), std::string::npos);
 
     // The default texture directory is the run layout's, which has no stone.tga.
-    EXPECT_EQ(runCommand({clean}, &out), SGFInspector::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({clean}, &out), SGFChecker::EXIT_PROBLEMS);
     EXPECT_NE(out.find("../data/textures/stone.tga not found"), std::string::npos) << out;
 
-    EXPECT_EQ(runCommand({"--textures", textures, clean, bad}, &out), SGFInspector::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({"--textures", textures, clean, bad}, &out), SGFChecker::EXIT_PROBLEMS);
     EXPECT_NE(out.find("Result: clean"), std::string::npos);
     EXPECT_NE(out.find("Result: PROBLEMS"), std::string::npos);
-    EXPECT_EQ(runCommand({"--textures", textures, dir + "/nothing.sgf"}), SGFInspector::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({"--textures", textures, dir + "/nothing.sgf"}), SGFChecker::EXIT_PROBLEMS);
 
-    EXPECT_EQ(runCommand({"--textures", textures, "-v", clean}, &out), SGFInspector::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({"--textures", textures, "-v", clean}, &out), SGFChecker::EXIT_CLEAN);
     EXPECT_NE(out.find("  vertex 3: (0, 3, -1)\n"), std::string::npos) << out;
     EXPECT_NE(out.find("  face 0: indices (0, 1, 2) uv (0, 0) (1, 0) (0, 1) texture stone.tga\n"), std::string::npos);
 
-    EXPECT_EQ(runCommand({}, &out), SGFInspector::EXIT_USAGE);
-    EXPECT_NE(out.find("Usage: sgfinspect"), std::string::npos);
-    EXPECT_EQ(runCommand({"--frobnicate", clean}), SGFInspector::EXIT_USAGE);
-    EXPECT_EQ(runCommand({clean, "--textures"}), SGFInspector::EXIT_USAGE);
-    EXPECT_EQ(runCommand({"--help"}), SGFInspector::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({}, &out), SGFChecker::EXIT_USAGE);
+    EXPECT_NE(out.find("Usage: sgfcheck"), std::string::npos);
+    EXPECT_EQ(runCommand({"--frobnicate", clean}), SGFChecker::EXIT_USAGE);
+    EXPECT_EQ(runCommand({clean, "--textures"}), SGFChecker::EXIT_USAGE);
+    EXPECT_EQ(runCommand({"--help"}), SGFChecker::EXIT_CLEAN);
 }
 
-TEST(SGFInspectorModelsTest, GeneratedModelsAreClean) {
+TEST(SGFCheckerModelsTest, GeneratedModelsAreClean) {
     // Working directory is the run layout's bin/, like the demo's.
     std::vector<std::string> models;
     for (const auto& entry : std::filesystem::directory_iterator("../data/models")) {
         if (entry.path().extension() == ".sgf") models.push_back(entry.path().string());
     }
     EXPECT_GE(models.size(), 6u);
-    const SGFInspector inspector("../data/textures/");
+    const SGFChecker inspector("../data/textures/");
     for (const std::string& path : models) {
         const SGFReport report = inspector.inspect(path);
-        EXPECT_TRUE(report.isClean()) << SGFInspector::format(report);
+        EXPECT_TRUE(report.isClean()) << SGFChecker::format(report);
         EXPECT_GT(report.totalFaces(), 0u) << path;
         EXPECT_TRUE(report.hasBox) << path;
     }

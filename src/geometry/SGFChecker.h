@@ -3,7 +3,7 @@
 // at all, and describes what a file holds: its meshes with their vertex and face
 // counts and textures, the distinct texture files, the lights and the bounding
 // box of the geometry that loads. Model authors run it through the
-// world-of-ulmera-sgfinspect command; tests run it on hostile and generated files.
+// world-of-ulmera-sgfcheck command; tests run it on hostile and generated files.
 // Pure: it reads the file with SGFFile and looks texture files up on disk the way
 // the texture registry resolves them (the texture directory followed by the file
 // name); it creates no GL objects.
@@ -65,7 +65,7 @@ struct SGFReport {
     std::size_t totalVertices() const;
 };
 
-class SGFInspector {
+class SGFChecker {
 public:
     // Exit status of run(): clean, problems found, bad command line.
     static constexpr int EXIT_CLEAN = 0;
@@ -78,7 +78,7 @@ public:
 
     // Looks texture files up in textureDirectory (with or without a trailing "/").
     // The limits are handed to the reader; a mesh that reaches one is a problem.
-    explicit SGFInspector(const std::string& textureDirectory,
+    explicit SGFChecker(const std::string& textureDirectory,
                           std::size_t maxVerticesPerMesh = DEFAULT_MAX_VERTICES,
                           std::size_t maxFacesPerMesh = DEFAULT_MAX_FACES);
 
@@ -95,7 +95,7 @@ public:
     // Every vertex and every stored face of every mesh, one line each.
     static std::string describeRecords(const SGFFile& file);
 
-    // The command line: sgfinspect [--textures DIR] [--verbose] FILE...
+    // The command line: sgfcheck [--textures DIR] [--verbose] FILE...
     // Prints each file's report to stdout; returns EXIT_CLEAN when every file is
     // clean, EXIT_PROBLEMS when any has a problem, EXIT_USAGE (with a usage line)
     // for a bad command line or no files.

@@ -1,4 +1,4 @@
-#include "geometry/SGFInspector.h"
+#include "geometry/SGFChecker.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -67,7 +67,7 @@ std::string formatPoint(float x, float y, float z) {
 
 void addProblem(SGFReport& report, const std::string& line) {
     ++report.problemCount;
-    if (report.problems.size() < SGFInspector::MAX_PROBLEM_LINES) {
+    if (report.problems.size() < SGFChecker::MAX_PROBLEM_LINES) {
         report.problems.push_back(line);
     }
 }
@@ -107,7 +107,7 @@ std::size_t SGFReport::totalVertices() const {
     return total;
 }
 
-SGFInspector::SGFInspector(const std::string& textureDirectory, std::size_t maxVerticesPerMesh,
+SGFChecker::SGFChecker(const std::string& textureDirectory, std::size_t maxVerticesPerMesh,
                            std::size_t maxFacesPerMesh)
     : textureDirectory_(textureDirectory), maxVertices_(maxVerticesPerMesh), maxFaces_(maxFacesPerMesh) {
     if (!textureDirectory_.empty() && textureDirectory_.back() != '/') {
@@ -115,7 +115,7 @@ SGFInspector::SGFInspector(const std::string& textureDirectory, std::size_t maxV
     }
 }
 
-SGFReport SGFInspector::inspect(const std::string& path) const {
+SGFReport SGFChecker::inspect(const std::string& path) const {
     const SGFFile file(path, maxVertices_, maxFaces_);
     SGFReport report = inspect(file);
     if (!report.loaded) {
@@ -165,7 +165,7 @@ SGFReport SGFInspector::inspect(const std::string& path) const {
     return report;
 }
 
-SGFReport SGFInspector::inspect(const SGFFile& file) const {
+SGFReport SGFChecker::inspect(const SGFFile& file) const {
     SGFReport report;
     report.path = file.getPath();
     report.loaded = file.isLoaded();
@@ -269,7 +269,7 @@ SGFReport SGFInspector::inspect(const SGFFile& file) const {
     return report;
 }
 
-std::string SGFInspector::format(const SGFReport& report) {
+std::string SGFChecker::format(const SGFReport& report) {
     std::ostringstream out;
     out << "File: " << report.path << "\n";
     if (report.loaded) {
@@ -326,7 +326,7 @@ std::string SGFInspector::format(const SGFReport& report) {
     return out.str();
 }
 
-std::string SGFInspector::describeRecords(const SGFFile& file) {
+std::string SGFChecker::describeRecords(const SGFFile& file) {
     std::ostringstream out;
     const std::vector<SGFMesh>& meshes = file.getMeshes();
     for (std::size_t m = 0; m < meshes.size(); ++m) {
@@ -349,8 +349,8 @@ std::string SGFInspector::describeRecords(const SGFFile& file) {
     return out.str();
 }
 
-int SGFInspector::run(int argc, const char* const* argv) {
-    const char* program = argc > 0 && argv[0] ? argv[0] : "sgfinspect";
+int SGFChecker::run(int argc, const char* const* argv) {
+    const char* program = argc > 0 && argv[0] ? argv[0] : "sgfcheck";
     std::string textureDirectory = "../data/textures/";
     bool verbose = false;
     std::vector<std::string> files;
@@ -388,7 +388,7 @@ int SGFInspector::run(int argc, const char* const* argv) {
         return EXIT_USAGE;
     }
 
-    const SGFInspector inspector(textureDirectory);
+    const SGFChecker inspector(textureDirectory);
     int status = EXIT_CLEAN;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const SGFReport report = inspector.inspect(files[i]);
