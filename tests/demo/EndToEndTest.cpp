@@ -70,8 +70,9 @@ void drain(Child& child) {
         child.text.append(buffer, static_cast<std::size_t>(n));
 }
 
-// Waits up to timeoutMs for the child to end; kills it when it does not.
-bool waitFor(Child& child, int timeoutMs) {
+// Waits up to timeoutMs for the child to end; kills it when it does not,
+// unless killOnTimeout is false (the caller then waits again later).
+bool waitFor(Child& child, int timeoutMs, bool killOnTimeout = true) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline) {
         drain(child);
@@ -89,6 +90,8 @@ bool waitFor(Child& child, int timeoutMs) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    if (!killOnTimeout)
+        return false;
     kill(child.pid, SIGKILL);
     waitpid(child.pid, nullptr, 0);
     close(child.output);
@@ -178,9 +181,16 @@ TEST(EndToEndTest, WindowTakesKeysAndEscapeEndsTheProgram) {
         runTool({"xdotool", "keyup", key});
     }
     runTool({"xdotool", "mousemove", "--window", window, "100", "100"});
-    EXPECT_EQ(runTool({"xdotool", "key", "Escape"}), 0);
-
-    const bool ended = waitFor(child, 20000);
+    // The program may still be building its scene, and a key pressed before its
+    // window holds the keyboard can go astray under a bare X server, so Escape is
+    // repeated every two seconds, within a bounded wait.
+    bool ended = false;
+    for (int attempt = 0; attempt < 10 && !ended; ++attempt) {
+        EXPECT_EQ(runTool({"xdotool", "key", "Escape"}), 0);
+        ended = waitFor(child, 2000, false);
+    }
+    if (!ended)
+        waitFor(child, 0);
     ASSERT_TRUE(ended) << "the program did not end within 20 s of Escape; output:\n" << child.text;
     ASSERT_TRUE(WIFEXITED(child.status)) << "killed by signal " << WTERMSIG(child.status) << "\n"
                                          << child.text;
