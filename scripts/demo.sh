@@ -21,11 +21,15 @@ pid=$!
 sleep "${DEMO_SECONDS:-6}"
 import -window root "$shot"
 echo "Screenshot: $shot"
-xdotool key Escape
 status=0
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
+# Escape is repeated every two seconds for a while, in case a key press
+# arrives before the window holds the keyboard.
+for _ in $(seq 1 5); do
+  xdotool key Escape
+  for _ in $(seq 1 20); do
+    kill -0 "$pid" 2>/dev/null || break 2
+    sleep 0.1
+  done
 done
 if kill -0 "$pid" 2>/dev/null; then
   echo "The demo did not end after Escape; stopping it."
