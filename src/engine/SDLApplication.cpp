@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace zel {
 
@@ -30,6 +33,20 @@ bool listsExtension(const char* list, const char* name) {
             return true;
     }
     return false;
+}
+
+// A software GL driver allocates and frees large scratch blocks for every
+// draw call. With glibc's default trim threshold each free at the top of the
+// heap hands the pages back to the kernel and the next draw faults them in
+// again, which costs whole frames in page faults on a busy particle pass.
+// Keeping up to this much free memory at the top of the heap lets those
+// blocks be reused instead.
+constexpr int KEPT_FREE_HEAP_BYTES = 64 * 1024 * 1024;
+
+void keepDriverScratchMemory() {
+#if defined(__GLIBC__)
+    mallopt(M_TRIM_THRESHOLD, KEPT_FREE_HEAP_BYTES);
+#endif
 }
 
 template <typename Fn> Fn lookUp(const char* name) {
@@ -61,6 +78,7 @@ bool SDLApplication::create(const std::string& caption) {
     // Without an X display SDL 1.2 would fall back to its text-mode drivers
     // (aalib, libcaca), which take over the terminal. Only X11 is wanted here.
     setenv("SDL_VIDEODRIVER", "x11", 0);
+    keepDriverScratchMemory();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
         return false;
 

@@ -67,6 +67,15 @@ std::string configMembers(const BenchReport::Config& config, bool passTiming, co
     for (const auto& segment : config.segments)
         out << quoted(segment.name) << ": " << statsJson(FrameStats::of(segment.frameMs)) << ", ";
     out << "\"overall\": " << statsJson(FrameStats::of(allFrames(config))) << "},\n";
+    out << indent << "\"frame_ms_legs\": {";
+    bool firstLeg = true;
+    for (const auto& segment : config.segments) {
+        for (const auto& leg : segment.legs) {
+            out << (firstLeg ? "" : ", ") << quoted(leg.name) << ": " << statsJson(FrameStats::of(leg.frameMs));
+            firstLeg = false;
+        }
+    }
+    out << "},\n";
     out << indent << "\"frame_cpu_ms\": {";
     std::vector<double> allCpu;
     for (const auto& segment : config.segments) {
@@ -213,6 +222,13 @@ void BenchReport::printTable(std::FILE* out) const {
         const FrameStats all = FrameStats::of(allFrames(config));
         std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", "overall", all.count, all.min, all.median,
                      all.p95, all.p99, all.max);
+        for (const Segment& segment : config.segments) {
+            for (const Segment::Leg& leg : segment.legs) {
+                const FrameStats s = FrameStats::of(leg.frameMs);
+                std::fprintf(out, "    leg %-20s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", leg.name.c_str(), s.count,
+                             s.min, s.median, s.p95, s.p99, s.max);
+            }
+        }
         for (const Segment& segment : config.segments)
             std::fprintf(out, "  %-8s processor time per frame: median %.2f ms\n", segment.name.c_str(),
                          FrameStats::of(segment.cpuMs).median);

@@ -49,6 +49,12 @@ public:
         zel::CullingStats cull;
         float dayNightMin = 1.0e9f;
         float dayNightMax = -1.0e9f;
+        // Frame times of each leg of the segment, in flight order.
+        struct Leg {
+            std::string name;
+            std::vector<double> frameMs;
+        };
+        std::vector<Leg> legs;
     };
     struct Checksum {
         int frame;

@@ -6,12 +6,15 @@
 //
 //   world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom]
 //                         [--no-pass-timing] [--drained-passes] [--max-frames N]
+//                         [--frames-csv FILE]
 //
 // --short flies a tenth of every leg; --ab alternates the scene as built (a)
 // with a variant (b) frame by frame, both drawing the same ticks; pass times
 // come from GL timer queries, and --drained-passes also times each pass with
 // glFinish at both ends (serialising the frame, so frame times grow);
-// --max-frames ends the flight early (for profiling under callgrind).
+// --max-frames ends the flight early (for profiling under callgrind);
+// --frames-csv writes every frame's times and culling figures, to find the
+// views that cost most.
 //
 // Run it from the run layout's bin/ folder, like the program. Without a
 // DISPLAY it starts its own Xvfb (Mesa llvmpipe) and stops it at the end.
@@ -63,11 +66,12 @@ struct Options {
     bool drainedPasses = false;
     int maxFrames = -1; // stop after this many flight frames (-1: the whole flight)
     std::string ab; // empty, "occlusion", "octree" or "bloom"
+    std::string framesCsv; // every frame's figures, one line each, when set
 };
 
 void usage() {
     std::printf("usage: world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom] "
-                "[--no-pass-timing] [--drained-passes] [--max-frames N]\n");
+                "[--no-pass-timing] [--drained-passes] [--max-frames N] [--frames-csv FILE]\n");
 }
 
 bool parse(int argc, char** argv, Options& options) {
@@ -82,6 +86,8 @@ bool parse(int argc, char** argv, Options& options) {
         } else if (arg == "--max-frames" && i + 1 < argc) {
             options.maxFrames = std::atoi(argv[++i]);
             if (options.maxFrames < 1) return false;
+        } else if (arg == "--frames-csv" && i + 1 < argc) {
+            options.framesCsv = argv[++i];
         } else if (arg == "--drained-passes") {
             options.drainedPasses = true;
         } else if (arg == "--ab" && i + 1 < argc) {
@@ -238,6 +244,16 @@ int main(int argc, char** argv) {
     for (int k = 1; k <= BenchReport::CHECKSUM_FRAMES; ++k)
         checksumFrames.push_back(totalFrames * (2 * k - 1) / (2 * BenchReport::CHECKSUM_FRAMES));
 
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> csv(nullptr, std::fclose);
+    if (!options.framesCsv.empty()) {
+        csv.reset(std::fopen(options.framesCsv.c_str(), "w"));
+        if (!csv) {
+            std::printf("Could not write %s.\n", options.framesCsv.c_str());
+            return 1;
+        }
+        std::fprintf(csv.get(), "frame,config,segment,leg,wall_ms,cpu_ms,meshes,triangles\n");
+    }
+
     int frameIndex = 0;
     bool firstFrame = true;
     for (const zel::FlightPath::Segment& segment : path.getSegments()) {
@@ -257,6 +273,7 @@ int main(int argc, char** argv) {
             config.segments.back().name = segment.name;
         }
         for (const zel::FlightPath::Leg& leg : segment.legs) {
+            for (auto& config : report.configs) config.segments.back().legs.push_back({leg.name, {}});
             for (int f = 0; f < leg.frames && (options.maxFrames < 0 || frameIndex < options.maxFrames);
                  ++f, ++frameIndex) {
                 zel::FlightPath::apply(zel::FlightPath::pose(leg, f), *world.getCamera());
@@ -287,6 +304,14 @@ int main(int argc, char** argv) {
                     BenchReport::Config& config = report.configs[c];
                     BenchReport::Segment& seg = config.segments.back();
                     seg.frameMs.push_back(ms);
+                    seg.legs.back().frameMs.push_back(ms);
+                    if (csv) {
+                        const zel::CullingStats& cull = zel::CullingStats::total();
+                        std::fprintf(csv.get(), "%d,%d,%s,%s,%.3f,%.3f,%llu,%llu\n", frameIndex, c,
+                                     segment.name.c_str(), leg.name.c_str(), ms, cpuMs,
+                                     static_cast<unsigned long long>(cull.meshesDrawn),
+                                     static_cast<unsigned long long>(cull.trianglesDrawn));
+                    }
                     seg.cpuMs.push_back(cpuMs);
                     seg.cull += zel::CullingStats::total();
                     seg.dayNightMin = std::min(seg.dayNightMin, dayNight);
