@@ -122,6 +122,13 @@ void ParticleSystem::render() {
             glPointParameterf(GL_POINT_SIZE_MAX, maxPointSize_);
             glPointSize(pointSize_);
             glBegin(GL_POINTS);
+            // The colour again, now as the point's own vertex colour. Every
+            // point is a separate draw (the sprite switch flushes it), and a
+            // colour that reaches the driver only as the current value becomes
+            // a shader constant: Mesa's llvmpipe then stores a whole new
+            // rasteriser state per point, about 20 kB each, which cost the
+            // fountain tens of milliseconds and tens of megabytes per frame.
+            glColor4f(1.0f, 1.0f, 1.0f, alpha);
             glVertex3f(p.x, p.y, p.z);
             glEnd();
             glDisable(GL_POINT_SPRITE);
