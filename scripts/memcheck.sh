@@ -24,14 +24,16 @@ if [ -z "${DISPLAY:-}" ]; then
   start_xvfb
 fi
 log="$build/memcheck.log"
-# Mesa's softpipe rasteriser: llvmpipe generates machine code blocks so large
-# that valgrind's translator gives up on them ("VEX temporary storage
-# exhausted"), while softpipe runs as ordinary library code. Software GL keeps
-# every run on the same driver.
-export GALLIUM_DRIVER=softpipe LIBGL_ALWAYS_SOFTWARE=1
+# Mesa's llvmpipe generates machine code blocks so large that valgrind's
+# translator gives up on them ("VEX temporary storage exhausted") unless its
+# superblocks are kept short; rasterising on the main thread keeps the run
+# deterministic and single-threaded. Debug information of the GL driver is kept
+# after it is unloaded at exit, so leaks allocated inside it are named (and
+# suppressed) by their library.
+export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe LP_NUM_THREADS=0
 cd "$build/run/bin"
 status=0
-valgrind --tool=memcheck --error-exitcode=3 --leak-check=full \
+valgrind --tool=memcheck --vex-guest-max-insns=25 --keep-debuginfo=yes --error-exitcode=3 --leak-check=full \
   --show-leak-kinds=definite --errors-for-leak-kinds=definite \
   --track-origins=yes --num-callers=30 \
   --suppressions="$root/valgrind/zel.supp" --gen-suppressions=all \
