@@ -36,15 +36,18 @@ bool listsExtension(const char* list, const char* name) {
 }
 
 // A software GL driver allocates and frees large scratch blocks for every
-// draw call. With glibc's default trim threshold each free at the top of the
-// heap hands the pages back to the kernel and the next draw faults them in
-// again, which costs whole frames in page faults on a busy particle pass.
-// Keeping up to this much free memory at the top of the heap lets those
-// blocks be reused instead.
+// draw call, and loading decodes every image into fresh buffers. With glibc's
+// defaults each block above 128 kB is a new mapping and each free at the top
+// of the heap hands pages back, so the next use faults them in again: whole
+// frames and a fifth of the start-up went to page faults. Large blocks come
+// from the heap instead, and up to KEPT_FREE_HEAP_BYTES of free memory stays
+// there for reuse.
 constexpr int KEPT_FREE_HEAP_BYTES = 64 * 1024 * 1024;
+constexpr int HEAP_BLOCK_LIMIT_BYTES = 32 * 1024 * 1024; // glibc's largest mmap threshold
 
 void keepDriverScratchMemory() {
 #if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, HEAP_BLOCK_LIMIT_BYTES);
     mallopt(M_TRIM_THRESHOLD, KEPT_FREE_HEAP_BYTES);
 #endif
 }
