@@ -99,7 +99,9 @@ std::vector<Wall> walls() {
 // Posts, rails, braces, sills and lintels of one wall, half sunk into the plaster.
 void frame(const Builder& b, Mesh& mesh, const Wall& w) {
     const Vec3 outward = sgf::cross(w.right, UP);
-    const unsigned faces = Builder::ALL & ~Builder::NEG_Y;
+    // Only the front and the two sides of a beam show: its back is sunk in the
+    // plaster and its ends butt against other timbers or the next wall.
+    const unsigned faces = Builder::POS_Y | Builder::POS_Z | Builder::NEG_Z;
     auto timber = [&](double u0, double y0, double u1, double y1) {
         b.beam(mesh, at(w, u0, y0), at(w, u1, y1), BEAM, outward, TIMBER, faces);
     };
@@ -213,7 +215,8 @@ Document build() {
     b.gableRoof(roof, {0.0, 0.0, 0.0}, HALF_W + OVERHANG, eaveDepth, RIDGE - slope * eaveDepth,
                 RIDGE, 0.18, ROOF);
 
-    Mesh& chimney = doc.addMesh("chimney");
+    // The chimney shares the plinth's stone (at its own scale) and its mesh.
+    Mesh& chimney = plinth;
     b.box(chimney, {1.9, 4.2, -1.7}, {2.6, 6.75, -1.0}, CHIMNEY_STONE, Builder::NO_BOTTOM);
     b.box(chimney, {1.8, 6.75, -1.8}, {2.7, 6.9, -0.9}, CHIMNEY_STONE);
 
@@ -265,26 +268,26 @@ Document build() {
     const Builder b(1.0);
     const double end = LINE - 3.0; // curtain ends inside the corner towers
 
-    Mesh& north = doc.addMesh("curtain -z");
+    // One mesh per side, each with the corner tower at its end: the ring is
+    // drawn in four pieces (plus floors and gate leaves) that the octree can
+    // still cull side by side.
+    Mesh& north = doc.addMesh("wall -z with tower -x -z");
     curtain(b, north, {end, 0, -LINE}, {-end, 0, -LINE}, {0, 0, -1});
-    Mesh& east = doc.addMesh("curtain +x");
+    Mesh& east = doc.addMesh("wall +x with tower +x -z");
     curtain(b, east, {LINE, 0, end}, {LINE, 0, -end}, {1, 0, 0});
-    Mesh& west = doc.addMesh("curtain -x");
+    Mesh& west = doc.addMesh("wall -x with tower -x +z");
     curtain(b, west, {-LINE, 0, -end}, {-LINE, 0, end}, {-1, 0, 0});
-    Mesh& southWest = doc.addMesh("curtain +z west");
-    curtain(b, southWest, {-end, 0, LINE}, {-GATE_HALF, 0, LINE}, {0, 0, 1});
-    Mesh& southEast = doc.addMesh("curtain +z east");
-    curtain(b, southEast, {GATE_HALF, 0, LINE}, {end, 0, LINE}, {0, 0, 1});
+    Mesh& south = doc.addMesh("wall +z with gatehouse and tower +x +z");
+    curtain(b, south, {-end, 0, LINE}, {-GATE_HALF, 0, LINE}, {0, 0, 1});
+    curtain(b, south, {GATE_HALF, 0, LINE}, {end, 0, LINE}, {0, 0, 1});
 
-    Mesh& floors = doc.addMesh("tower floors");
-    const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (const auto& c : corners) {
-        Mesh& stone = doc.addMesh(c[0] < 0 ? (c[1] < 0 ? "tower -x -z" : "tower -x +z")
-                                           : (c[1] < 0 ? "tower +x -z" : "tower +x +z"));
-        tower(b, stone, floors, {c[0] * LINE, 0.0, c[1] * LINE});
-    }
+    Mesh& floors = doc.addMesh("tower floors and gate passage");
+    tower(b, north, floors, {-LINE, 0.0, -LINE});
+    tower(b, east, floors, {LINE, 0.0, -LINE});
+    tower(b, west, floors, {-LINE, 0.0, LINE});
+    tower(b, south, floors, {LINE, 0.0, LINE});
 
-    Mesh& gate = doc.addMesh("gatehouse");
+    Mesh& gate = south;
     b.archedPassage(gate, -GATE_HALF, GATE_HALF, 0.0, GATE_H, GATE_BACK, GATE_FRONT, 0.0, 2.2, 3.4,
                     10, STONE);
     b.quadFacing(gate, {GATE_HALF, 0, GATE_FRONT}, {GATE_HALF, 0, GATE_BACK},
@@ -310,8 +313,7 @@ Document build() {
           Builder::NO_BOTTOM);
     b.box(leaves, {2.05, 0.0, GATE_BACK + 0.1}, {2.2, 3.3, GATE_BACK + 2.3}, WOOD,
           Builder::NO_BOTTOM);
-    Mesh& passage = doc.addMesh("gate passage");
-    b.quad(passage, {-2.2, 0.03, GATE_FRONT + 1.2}, {2.2, 0.03, GATE_FRONT + 1.2},
+    b.quad(floors, {-2.2, 0.03, GATE_FRONT + 1.2}, {2.2, 0.03, GATE_FRONT + 1.2},
            {2.2, 0.03, GATE_BACK - 1.5}, {-2.2, 0.03, GATE_BACK - 1.5}, COBBLES);
     return doc;
 }
@@ -390,7 +392,7 @@ Document build() {
     b.annulus(basin, {0.0, 4.2, 0.0}, 4.4, 5.2, 24, 0.0, WELL_STONE);
     b.cylinderSide(basin, o, 4.4, 3.6, 4.4, 4.2, 24, 0.0, WELL_STONE, true);
 
-    Mesh& column = doc.addMesh("column");
+    Mesh& column = basin; // same stone, one mesh
     b.cylinderSide(column, o, 0.7, 3.7, 0.7, 5.3, 12, 0.0, WELL_STONE);
     b.cylinderSide(column, o, 0.7, 5.3, 1.9, 5.9, 12, 0.0, WELL_STONE);
     b.cylinderSide(column, o, 1.9, 5.9, 1.9, 6.05, 12, 0.0, WELL_STONE);
@@ -452,7 +454,7 @@ Document build() {
     Mesh& platform = doc.addMesh("platform");
     b.disc(platform, {0.0, 15.0, 0.0}, R + 0.1, SIDES, START, COBBLES);
 
-    Mesh& turret = doc.addMesh("turret");
+    Mesh& turret = body; // same stone, one mesh
     b.cylinderSide(turret, o, 1.4, 15.0, 1.4, 18.5, 12, 0.0, STONE);
     Mesh& cap = doc.addMesh("turret roof");
     b.cylinderSide(cap, o, 1.9, 18.4, 0.0, 21.0, 12, 0.0, ROOF);

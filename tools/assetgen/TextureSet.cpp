@@ -26,7 +26,10 @@ struct Job {
 };
 
 std::vector<Job> jobs() {
-    const int FACE = 512;
+    // The sky faces fill the screen with nearest filtering and keep their
+    // detail; the sea's reflection is bent by the waves and needs less.
+    const int SKY_FACE = 512;
+    const int REFLECTION_FACE = 256;
     std::vector<Job> list;
     list.push_back({"default.jpg", Format::Jpeg, [] { return EffectPainter::missingTexture(256); }});
     list.push_back({"font.bmp", Format::Bmp, [] {
@@ -40,7 +43,7 @@ std::vector<Job> jobs() {
             const std::string prefix = reflection ? "water_" : "sky_";
             const CubeLayout layout = reflection ? CubeLayout::CubeMap : CubeLayout::SkyBox;
             list.push_back({prefix + CubeFaces::name(face) + ".jpg", Format::Jpeg,
-                            [=] { return SkyPainter().paintFace(layout, face, FACE, reflection != 0); }});
+                            [=] { return SkyPainter().paintFace(layout, face, reflection ? REFLECTION_FACE : SKY_FACE, reflection != 0); }});
         }
     }
     list.push_back({"noise_0.jpg", Format::Jpeg, [] { return EffectPainter::waterNoise(256); }});
@@ -50,16 +53,16 @@ std::vector<Job> jobs() {
     list.push_back({"heightmap.tga", Format::Tga, [] { return HeightmapPainter::paint(256); }});
     list.push_back({"gras_4_dl.tga", Format::Tga, [] { return MaterialPainter::grass(512); }});
     list.push_back({"waterparticle_0.tga", Format::Tga, [] { return EffectPainter::glowDroplet(256); }});
-    list.push_back({"stone_wall.jpg", Format::Jpeg, [] { return MaterialPainter::stoneWall(512); }});
-    list.push_back({"plaster.jpg", Format::Jpeg, [] { return MaterialPainter::plaster(512); }});
+    list.push_back({"stone_wall.jpg", Format::Jpeg, [] { return MaterialPainter::stoneWall(256); }});
+    list.push_back({"plaster.jpg", Format::Jpeg, [] { return MaterialPainter::plaster(256); }});
     list.push_back({"timber.jpg", Format::Jpeg, [] { return MaterialPainter::timber(256); }});
-    list.push_back({"roof_tiles.jpg", Format::Jpeg, [] { return MaterialPainter::roofTiles(512); }});
+    list.push_back({"roof_tiles.jpg", Format::Jpeg, [] { return MaterialPainter::roofTiles(256); }});
     list.push_back({"door.jpg", Format::Jpeg, [] { return MaterialPainter::door(256, 512); }});
     list.push_back({"window.jpg", Format::Jpeg, [] { return MaterialPainter::window(256); }});
-    list.push_back({"cobbles.jpg", Format::Jpeg, [] { return MaterialPainter::cobbles(512); }});
+    list.push_back({"cobbles.jpg", Format::Jpeg, [] { return MaterialPainter::cobbles(256); }});
     list.push_back({"well_stone.jpg", Format::Jpeg, [] { return MaterialPainter::wellStone(256); }});
     list.push_back({"fountain_water.jpg", Format::Jpeg, [] { return MaterialPainter::fountainWater(256); }});
-    list.push_back({"wood.jpg", Format::Jpeg, [] { return MaterialPainter::wood(512); }});
+    list.push_back({"wood.jpg", Format::Jpeg, [] { return MaterialPainter::wood(256); }});
     return list;
 }
 
