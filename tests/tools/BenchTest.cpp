@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/DemoFlight.h"
@@ -177,6 +178,10 @@ void expectEveryKey(const Json& r) {
     EXPECT_EQ(r["frame_ms"]["day"]["count"].number, 52);
     EXPECT_EQ(r["frame_ms"]["night"]["count"].number, 24);
     EXPECT_EQ(r["frame_ms"]["overall"]["count"].number, 76);
+    // Per leg, in flight order; the legs' counts add up to the segments'.
+    const std::pair<const char*, int> legs[] = {{"village circle", 24}, {"sea pass", 16}, {"fire and fountain", 12},
+                                                {"night circle", 16}, {"between the houses", 8}};
+    for (const auto& leg : legs) EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].number, leg.second) << leg.first;
     for (const char* pass :
          {"bloom_source", "bloom_capture", "sky", "main_list", "bloom_list", "bloom_composite", "overlay"})
         EXPECT_TRUE(r["passes_ms"].has(pass)) << pass;
