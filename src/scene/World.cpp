@@ -76,6 +76,15 @@ void World::cameraCommand(int amount, int command) {
     camera_->command(amount, command);
 }
 
+// Each finished part of the frame is handed to the driver at once: a threaded
+// software rasteriser (llvmpipe) then draws it on its worker threads while this
+// thread is still submitting the rest, instead of starting only at the buffer
+// swap. On a GPU this merely submits early.
+void World::submitEarly() const {
+    if (earlySubmit_)
+        glFlush();
+}
+
 void World::render() {
     CoreEngine& engine = CoreEngine::instance();
     const int width = engine.getWidth();
@@ -110,12 +119,14 @@ void World::render() {
     }
     glPopMatrix();
     endPass(WorldPassObserver::Sky);
+    submitEarly();
 
     beginPass(WorldPassObserver::MainList);
     camera_->look();
     for (auto& child : mainChildren_)
         child->render();
     endPass(WorldPassObserver::MainList);
+    submitEarly();
     beginPass(WorldPassObserver::BloomList);
     for (auto& child : bloomChildren_)
         child->render();

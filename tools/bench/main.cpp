@@ -4,7 +4,7 @@
 // synthetic clock, one 15 ms tick per frame, and reports start-up, frame, pass,
 // culling and memory figures as a table and as JSON.
 //
-//   world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom]
+//   world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom|submit]
 //                         [--no-pass-timing] [--drained-passes] [--max-frames N]
 //                         [--frames-csv FILE]
 //
@@ -65,12 +65,12 @@ struct Options {
     bool passTiming = true;
     bool drainedPasses = false;
     int maxFrames = -1; // stop after this many flight frames (-1: the whole flight)
-    std::string ab; // empty, "occlusion", "octree" or "bloom"
+    std::string ab; // empty, "occlusion", "octree", "bloom" or "submit"
     std::string framesCsv; // every frame's figures, one line each, when set
 };
 
 void usage() {
-    std::printf("usage: world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom] "
+    std::printf("usage: world-of-ulmera-bench [--report FILE] [--short] [--ab occlusion|octree|bloom|submit] "
                 "[--no-pass-timing] [--drained-passes] [--max-frames N] [--frames-csv FILE]\n");
 }
 
@@ -92,7 +92,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.drainedPasses = true;
         } else if (arg == "--ab" && i + 1 < argc) {
             options.ab = argv[++i];
-            if (options.ab != "occlusion" && options.ab != "octree" && options.ab != "bloom") return false;
+            if (options.ab != "occlusion" && options.ab != "octree" && options.ab != "bloom" && options.ab != "submit")
+                return false;
         } else {
             return false;
         }
@@ -123,6 +124,7 @@ struct SceneHandles {
     zel::Octree* octree = nullptr;
     zel::Quadtree* quadtree = nullptr;
     zel::BloomEffect* bloom = nullptr;
+    zel::World* world = nullptr;
 };
 
 SceneHandles findHandles(zel::World& world) {
@@ -134,6 +136,7 @@ SceneHandles findHandles(zel::World& world) {
         if (auto* quadtree = dynamic_cast<zel::Quadtree*>(child.get())) handles.quadtree = quadtree;
     }
     handles.bloom = world.getBloom();
+    handles.world = &world;
     return handles;
 }
 
@@ -147,6 +150,8 @@ void configure(const std::string& ab, int config, SceneHandles& handles) {
         if (handles.octree) handles.octree->setCullingBypassed(variant);
     } else if (ab == "bloom") {
         if (handles.bloom) handles.bloom->setEnabled(!variant);
+    } else if (ab == "submit") {
+        if (handles.world) handles.world->setEarlySubmit(!variant);
     }
 }
 
@@ -154,6 +159,7 @@ std::string variantName(const std::string& ab, int config) {
     if (ab == "occlusion") return config ? "occlusion culling on" : "occlusion culling off (as built)";
     if (ab == "octree") return config ? "whole container, no tree" : "octree culling (as built)";
     if (ab == "bloom") return config ? "bloom composite off" : "bloom on (as built)";
+    if (ab == "submit") return config ? "submitted at the swap only" : "submitted after sky and main list (as built)";
     return "as built";
 }
 
