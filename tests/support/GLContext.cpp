@@ -103,6 +103,11 @@ std::string scratchDir(const std::string& name) {
     const char* base = std::getenv("ZEL_TEST_DIR");
     std::filesystem::path dir =
         std::filesystem::path(base ? base : std::filesystem::temp_directory_path().string()) / "scratch" / name;
+    // CTest runs every test case as its own process, several at a time: each
+    // case gets a folder of its own, so one case's set-up never empties the
+    // folder another is still using.
+    if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info())
+        dir /= std::string(test->test_suite_name()) + "." + test->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
