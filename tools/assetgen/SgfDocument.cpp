@@ -120,15 +120,18 @@ std::vector<std::string> Mesh::textureNames() const {
 }
 
 void Mesh::appendXml(std::string& out) const {
-    out += "  <mesh name=\"" + escapeXml(name_) + "\">\n";
-    out += "    <vertices>\n";
+    // One line per vertex and per face, without indentation: every run of
+    // white space between elements becomes a text node in the parsed
+    // document, and the models are parsed at every start-up.
+    out += "<mesh name=\"" + escapeXml(name_) + "\">\n";
+    out += "<vertices>\n";
     // The reader starts every mesh with the working vertex (0, 0, 0) and keeps
     // coordinates a vertex leaves out, so only changed coordinates are written.
     std::string previous[3] = {"0", "0", "0"};
     static const char* const AXES[3] = {"x", "y", "z"};
     for (const Vec3& v : vertices_) {
         const std::string values[3] = {formatNumber(v.x), formatNumber(v.y), formatNumber(v.z)};
-        out += "      <vertex";
+        out += "<vertex";
         for (int axis = 0; axis < 3; ++axis) {
             if (values[axis] != previous[axis]) {
                 out += std::string(" ") + AXES[axis] + "=\"" + values[axis] + "\"";
@@ -137,33 +140,32 @@ void Mesh::appendXml(std::string& out) const {
         }
         out += "/>\n";
     }
-    out += "    </vertices>\n";
+    out += "</vertices>\n";
 
     // The texture of a face carries over to the next face of the same mesh.
     std::string previousTexture;
     for (const Face& face : faces_) {
         const int corners = face.quad ? 4 : 3;
         const char* element = face.quad ? "quad" : "triangle";
-        out += std::string("    <") + element + ">\n";
-        out += "      <indices";
+        out += std::string("<") + element + ">";
+        out += "<indices";
         for (int i = 0; i < corners; ++i) {
             out += " i" + std::to_string(i) + "=\"" + std::to_string(face.indices[i]) + "\"";
         }
-        out += "/>\n";
-        out += "      <texCoords>\n";
+        out += "/><texCoords>";
         for (int i = 0; i < corners; ++i) {
-            out += "        <texCoord u=\"" + formatNumber(face.uv[i].u) + "\" v=\"" +
-                   formatNumber(face.uv[i].v) + "\"/>\n";
+            out += "<texCoord u=\"" + formatNumber(face.uv[i].u) + "\" v=\"" + formatNumber(face.uv[i].v) +
+                   "\"/>";
         }
-        out += "      </texCoords>\n";
+        out += "</texCoords>";
         const std::string fileName = textureFileName(face.texture);
         if (fileName != previousTexture) {
-            out += "      <texture>" + escapeXml(face.texture) + "</texture>\n";
+            out += "<texture>" + escapeXml(face.texture) + "</texture>";
             previousTexture = fileName;
         }
-        out += std::string("    </") + element + ">\n";
+        out += std::string("</") + element + ">\n";
     }
-    out += "  </mesh>\n";
+    out += "</mesh>\n";
 }
 
 Document::Document(std::string title) : title_(std::move(title)) {}
@@ -191,14 +193,11 @@ std::string Document::toXml() const {
         mesh->appendXml(out);
     }
     for (const Light& light : lights_) {
-        out += "  <light>\n";
-        out += "    <intensity>" + formatNumber(light.intensity) + "</intensity>\n";
-        out += "    <color red=\"" + formatNumber(light.red) + "\" green=\"" +
-               formatNumber(light.green) + "\" blue=\"" + formatNumber(light.blue) + "\"/>\n";
-        out += "    <position x=\"" + formatNumber(light.position.x) + "\" y=\"" +
-               formatNumber(light.position.y) + "\" z=\"" + formatNumber(light.position.z) +
-               "\"/>\n";
-        out += "  </light>\n";
+        out += "<light><intensity>" + formatNumber(light.intensity) + "</intensity>";
+        out += "<color red=\"" + formatNumber(light.red) + "\" green=\"" +
+               formatNumber(light.green) + "\" blue=\"" + formatNumber(light.blue) + "\"/>";
+        out += "<position x=\"" + formatNumber(light.position.x) + "\" y=\"" + formatNumber(light.position.y) +
+               "\" z=\"" + formatNumber(light.position.z) + "\"/></light>\n";
     }
     out += "</sgf>\n";
     return out;
