@@ -319,6 +319,11 @@ TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
     EXPECT_GT(lit.r, night.r + 60);
     EXPECT_GT(lit.r, 2 * lit.g);
 
+    // Nor does it light the square from behind, however close.
+    red.position[2] = 24;
+    const zeltest::Pixel behind = renderCentre(mesh);
+    EXPECT_LE(std::abs(behind.r - night.r), 2);
+
     // Beyond the light's range it has no effect.
     red.position[2] = -20;
     const zeltest::Pixel far = renderCentre(mesh);
