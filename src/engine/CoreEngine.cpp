@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 
+#include "engine/HeapTuning.h"
 #include "engine/InputState.h"
 #include "gui/FontRenderer.h"
 #include "resources/TextureDatabase.h"
@@ -89,6 +90,9 @@ void CoreEngine::renderFrame(bool swapBuffers) {
         if (root_)
             root_->render();
         ++frameCount_;
+        // Loading is over once the first frame has compiled its shaders.
+        if (frameCount_ == 1)
+            endHeapLoading();
     }
     if (swapBuffers)
         bufferSwapper_();

@@ -3,15 +3,10 @@
 #include <GL/glew.h>
 #include <GL/glx.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
+
+#include "engine/HeapTuning.h"
 
 namespace zel {
 
@@ -37,74 +32,6 @@ bool listsExtension(const char* list, const char* name) {
             return true;
     }
     return false;
-}
-
-// A software GL driver allocates and frees large scratch blocks for every
-// draw call, and loading decodes every image into fresh buffers. With glibc's
-// defaults each block above 128 kB is a new mapping and each free at the top
-// of the heap hands pages back, so the next use faults them in again: whole
-// frames and a fifth of the start-up went to page faults. Large blocks come
-// from the heap instead, and up to KEPT_FREE_HEAP_BYTES of free memory stays
-// there for reuse.
-constexpr int KEPT_FREE_HEAP_BYTES = 64 * 1024 * 1024;
-constexpr int HEAP_BLOCK_LIMIT_BYTES = 32 * 1024 * 1024; // glibc's largest mmap threshold
-
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-// Start-up touches about 100 MB of fresh heap (the driver and its compiler,
-// decoded images, parsed models, vertex data), and in a virtual machine every
-// 4 kB page fault is expensive: faulting in that memory page by page cost more
-// than a fifth of the start-up. The heap is grown once by HEAP_RESERVE_BYTES
-// and marked for transparent huge pages, so the kernel backs it 2 MB at a
-// time. Untouched parts cost address space only.
-constexpr std::size_t HEAP_RESERVE_BYTES = 256u * 1024 * 1024;
-constexpr std::uintptr_t DEFAULT_HUGE_PAGE_BYTES = 2 * 1024 * 1024;
-
-std::uintptr_t hugePageBytes() {
-    std::uintptr_t bytes = DEFAULT_HUGE_PAGE_BYTES;
-    if (std::FILE* file = std::fopen("/sys/kernel/mm/transparent_hugepage/hpage_pmd_size", "r")) {
-        unsigned long long read = 0;
-        if (std::fscanf(file, "%llu", &read) == 1 && read >= 4096 && (read & (read - 1)) == 0)
-            bytes = static_cast<std::uintptr_t>(read);
-        std::fclose(file);
-    }
-    return bytes;
-}
-
-void backHeapWithHugePages() {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    // From now on the heap grows by the reserve whenever it grows, and a
-    // trim keeps the reserve, so the marked region is never handed back.
-    mallopt(M_TOP_PAD, static_cast<int>(HEAP_RESERVE_BYTES));
-    // A block larger than the free space at the top makes the heap grow now.
-    void* block = std::malloc(mallinfo2().keepcost + 64 * 1024);
-    if (!block)
-        return;
-    const auto begin = reinterpret_cast<std::uintptr_t>(block);
-    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
-    std::free(block);
-    // Only when the block came from a contiguous heap (not from a separate
-    // mapping, or an allocator that replaces glibc's, as under valgrind).
-    if (end <= begin || end - begin < HEAP_RESERVE_BYTES / 2)
-        return;
-    const std::uintptr_t page = hugePageBytes();
-    const std::uintptr_t from = (begin + page - 1) & ~(page - 1);
-    const std::uintptr_t to = end & ~(page - 1);
-    if (to > from)
-        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-#endif
-
-void keepDriverScratchMemory() {
-#if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, HEAP_BLOCK_LIMIT_BYTES);
-    mallopt(M_TRIM_THRESHOLD, KEPT_FREE_HEAP_BYTES);
-#endif
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-    backHeapWithHugePages();
-#endif
 }
 
 template <typename Fn> Fn lookUp(const char* name) {
@@ -136,7 +63,7 @@ bool SDLApplication::create(const std::string& caption) {
     // Without an X display SDL 1.2 would fall back to its text-mode drivers
     // (aalib, libcaca), which take over the terminal. Only X11 is wanted here.
     setenv("SDL_VIDEODRIVER", "x11", 0);
-    keepDriverScratchMemory();
+    tuneHeapForLoading();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
         return false;
 
