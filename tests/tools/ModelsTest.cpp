@@ -336,27 +336,14 @@ TEST_F(ModelsGLTest, EveryModelLoadsThroughTheEngine) {
         EXPECT_NEAR(5.0f, 0.5f * (box.minX + box.maxX), 1e-3f);
         EXPECT_NEAR(-5.0f, 0.5f * (box.minZ + box.maxZ), 1e-3f);
 
-        size_t single = 0, mixed = 0;
+        // Every mesh keeps to one texture, so none falls back to a display list.
         for (size_t i = 0; i < model->getMeshes().size(); ++i) {
             const zel::Mesh& mesh = *model->getMeshes()[i];
             EXPECT_EQ(reader.getMeshes()[i].faces.size(), mesh.getTriangles().size());
-            if (const auto* st = dynamic_cast<const zel::SingleTexturedMesh*>(&mesh)) {
-                ++single;
-                ASSERT_NE(nullptr, st->getTexture());
-                EXPECT_EQ(reader.getMeshes()[i].faces[0].texture, st->getTexture()->getName());
-            } else {
-                std::set<const zel::Texture*> textures;
-                for (const auto& t : mesh.getTriangles()) {
-                    ASSERT_NE(nullptr, t->texture);
-                    textures.insert(t->texture);
-                }
-                EXPECT_GE(textures.size(), 2u);
-                ++mixed;
-            }
-        }
-        EXPECT_GT(single, 0u);
-        if (name == "house") {
-            EXPECT_GT(mixed, 0u) << "the house exercises the display-list path";
+            const auto* single = dynamic_cast<const zel::SingleTexturedMesh*>(&mesh);
+            ASSERT_NE(nullptr, single) << "mesh " << i << " mixes textures";
+            ASSERT_NE(nullptr, single->getTexture());
+            EXPECT_EQ(reader.getMeshes()[i].faces[0].texture, single->getTexture()->getName());
         }
     }
 }
