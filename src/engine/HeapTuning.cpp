@@ -94,8 +94,12 @@ bool endHeapLoading() {
 
 #else
 
-bool tuneHeapForLoading() { return false; }
-bool endHeapLoading() { return false; }
+bool tuneHeapForLoading() {
+    return false;
+}
+bool endHeapLoading() {
+    return false;
+}
 
 #endif
 

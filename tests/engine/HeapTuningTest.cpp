@@ -36,7 +36,8 @@ TEST(HeapTuningTest, LoadingHeapComesInHugePagesUntilLoadingEnds) {
     const bool marked = zel::tuneHeapForLoading();
     EXPECT_FALSE(zel::tuneHeapForLoading()) << "only the first call acts";
     if (!marked)
-        GTEST_SKIP() << "malloc is not glibc's heap here (sanitizer, valgrind) or the kernel has no huge pages";
+        GTEST_SKIP()
+            << "malloc is not glibc's heap here (sanitizer, valgrind) or the kernel has no huge pages";
 
     // A block taken after the heap has grown lies in the marked reserve.
     std::vector<char> block(4 << 20, 1);

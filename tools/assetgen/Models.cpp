@@ -103,8 +103,8 @@ void frame(const Builder& b, Mesh& mesh, const Wall& w) {
     const Vec3 outward = sgf::cross(w.right, UP);
     // Only the face of a beam is drawn: it stands PROUD out of the plaster,
     // too little for its sides to show from the street, and the sides were
-    // two fifths of the house's triangles. Every triangle costs the software
-    // renderer about a microsecond, and the village is drawn twice a frame.
+    // two fifths of the house's triangles. The software renderer pays for
+    // every triangle, and the village is drawn twice a frame.
     const unsigned faces = Builder::POS_Y;
     const Vec3 sink = outward * (0.5 * BEAM - PROUD);
     auto timber = [&](double u0, double y0, double u1, double y1) {
@@ -204,8 +204,8 @@ Document build() {
         b.wallWithOpenings(plaster, w.origin, w.right, w.width, PLINTH, EAVE, w.openings, PLASTER);
         for (const Opening& o : w.openings) {
             const bool door = o.y0 <= PLINTH;
-            b.recess(framing, TIMBER, door ? entrance : glass, door ? DOOR : WINDOW, w.origin, w.right, o,
-                     door ? 0.15 : 0.12);
+            Mesh& pane = door ? entrance : glass;
+            b.recess(framing, TIMBER, pane, door ? DOOR : WINDOW, w.origin, w.right, o, door ? 0.15 : 0.12);
         }
         if (w.gable) {
             b.triangleFacing(plaster, at(w, 0.0, EAVE), at(w, w.width, EAVE),
