@@ -128,6 +128,7 @@ protected:
         InputState::instance().releaseAll();
         app = std::make_unique<LoggingApplication>(log);
         ASSERT_TRUE(app->isWindowCreated()) << SDL_GetError();
+        zeltest::keepLoadedLibraries();
         CoreEngine::instance().setRoot(std::make_unique<CountingRoot>(inits, deletes));
         // Drop whatever the window system queued on its own (expose, focus).
         SDL_Event ignored;

@@ -1,6 +1,8 @@
 #include "support/GLContext.h"
 
 #include <SDL/SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,11 +32,24 @@ bool ensureGLContext(std::string* error) {
             failure = "glewInit failed";
         } else {
             created = true;
+            keepLoadedLibraries();
             return true;
         }
     }
     if (error) *error = failure;
     return false;
+}
+
+void keepLoadedLibraries() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            // RTLD_NOLOAD only takes a new reference to a library already in
+            // memory; RTLD_NODELETE makes the loader ignore every later unload.
+            if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0')
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
 }
 
 void GLTest::SetUpTestSuite() {}

@@ -15,6 +15,14 @@ namespace zeltest {
 // Returns false (and the reason in *error) when no context can be made.
 bool ensureGLContext(std::string* error = nullptr);
 
+// Keeps every shared library that is loaded now loaded until the process
+// exits. SDL_Quit unloads the window-system and GL driver libraries that SDL
+// and GLX opened at run time; the driver keeps some of its allocations for
+// good, and once the code that made them is unloaded the leak checker can no
+// longer name it, so its suppressions cannot match. Called whenever a test
+// process has made a GL context.
+void keepLoadedLibraries();
+
 // Base for tests that need GL: makes the context before the suite and checks
 // that each test leaves no GL error behind.
 class GLTest : public ::testing::Test {
