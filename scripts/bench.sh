@@ -22,6 +22,8 @@ while [ $# -gt 0 ]; do
 done
 out=${out:-$(mktemp -d /tmp/ulmera-bench.XXXXXX)}
 mkdir -p "$out"
+# The tool runs from another folder, so the reports need an absolute path.
+out=$(cd "$out" && pwd)
 bin=$build/run/bin
 reports=()
 for i in $(seq 1 "$runs"); do

@@ -5,7 +5,8 @@
 # exit status.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+# ImageMagick's import takes the screenshot when there is no display.
+"$root/scripts/install-deps.sh" imagemagick
 "$root/scripts/build.sh" "$root/build"
 bin="$root/build/run/bin"
 cd "$bin"
@@ -19,9 +20,18 @@ shot="$root/build/screenshot.png"
 ./world-of-ulmera &
 pid=$!
 sleep "${DEMO_SECONDS:-6}"
+status=0
+# A program that died early leaves only the empty root window to capture.
+if ! kill -0 "$pid" 2>/dev/null; then
+  wait "$pid" || status=$?
+  echo "world-of-ulmera ended before the screenshot, with status $status" >&2
+  echo "world-of-ulmera exited with status $status"
+  [ "$status" -ne 0 ] || status=1
+  exit "$status"
+fi
+rm -f "$shot"
 import -window root "$shot"
 echo "Screenshot: $shot"
-status=0
 # Escape is repeated every two seconds for a while, in case a key press
 # arrives before the window holds the keyboard.
 for _ in $(seq 1 5); do

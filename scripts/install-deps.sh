@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, run and test World Of Ulmera.
-# Does nothing when they are all present already.
+# Installs the Debian packages needed to build, run and test World Of Ulmera,
+# and any further packages named as arguments (scripts/demo.sh adds ImageMagick
+# for its screenshot). Does nothing when they are all present already.
 set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libsdl1.2-dev libsdl-image1.2-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dev
+  libsdl1.2-dev libsdl-image1.2-dev libglew-dev libglu1-mesa-dev libgl-dev
   libgl1-mesa-dri libxml2-dev libfreetype-dev libjpeg-dev fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-utils xdotool imagemagick
+  xvfb x11-utils xdotool
+  "$@"
 )
 
 missing=()

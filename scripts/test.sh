@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" "$root/build"
-if [ -z "${DISPLAY:-}" ]; then
+if [ "${ZEL_TEST_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   . "$root/scripts/xvfb.sh"
   start_xvfb
 fi
