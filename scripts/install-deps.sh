@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libglu1-mesa-dev libgl-dev
   libgl1-mesa-dri libxml2-dev libfreetype-dev libjpeg-dev fonts-dejavu-core
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libpng-dev
   xvfb x11-utils xdotool
   "$@"
 )

@@ -7,49 +7,36 @@
 #include <sstream>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 namespace zelbench {
 
 namespace {
 
-std::string number(double value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.3f", value);
-    return buffer;
+using Json = nlohmann::ordered_json;
+
+// Figures are kept to a microsecond; a value that is not finite becomes null.
+Json number(double value) {
+    if (!std::isfinite(value)) return nullptr;
+    return std::round(value * 1000.0) / 1000.0;
 }
 
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+Json statsJson(const FrameStats& s) {
+    return {{"count", s.count}, {"min", number(s.min)},   {"median", number(s.median)},
+            {"p95", number(s.p95)}, {"p99", number(s.p99)}, {"max", number(s.max)}};
 }
 
-std::string statsJson(const FrameStats& s) {
-    return "{\"count\": " + std::to_string(s.count) + ", \"min\": " + number(s.min) + ", \"median\": " +
-           number(s.median) + ", \"p95\": " + number(s.p95) + ", \"p99\": " + number(s.p99) + ", \"max\": " +
-           number(s.max) + "}";
-}
-
-std::string cullJson(const zel::CullingStats& c, std::size_t frames) {
+Json cullJson(const zel::CullingStats& c, std::size_t frames) {
     const double n = frames ? static_cast<double>(frames) : 1.0;
-    return "{\"frames\": " + std::to_string(frames) + ", \"nodes_visited\": " + std::to_string(c.nodesVisited) +
-           ", \"nodes_frustum_culled\": " + std::to_string(c.nodesFrustumCulled) +
-           ", \"nodes_occlusion_culled\": " + std::to_string(c.nodesOcclusionCulled) +
-           ", \"meshes_tested\": " + std::to_string(c.meshesTested) + ", \"meshes_drawn\": " +
-           std::to_string(c.meshesDrawn) + ", \"triangles_drawn\": " + std::to_string(c.trianglesDrawn) +
-           ", \"meshes_drawn_per_frame\": " + number(static_cast<double>(c.meshesDrawn) / n) +
-           ", \"triangles_drawn_per_frame\": " + number(static_cast<double>(c.trianglesDrawn) / n) + "}";
+    return {{"frames", frames},
+            {"nodes_visited", c.nodesVisited},
+            {"nodes_frustum_culled", c.nodesFrustumCulled},
+            {"nodes_occlusion_culled", c.nodesOcclusionCulled},
+            {"meshes_tested", c.meshesTested},
+            {"meshes_drawn", c.meshesDrawn},
+            {"triangles_drawn", c.trianglesDrawn},
+            {"meshes_drawn_per_frame", number(static_cast<double>(c.meshesDrawn) / n)},
+            {"triangles_drawn_per_frame", number(static_cast<double>(c.trianglesDrawn) / n)}};
 }
 
 double median(std::vector<double> samples) { return FrameStats::of(std::move(samples)).median; }
@@ -60,62 +47,50 @@ std::vector<double> allFrames(const BenchReport::Config& config) {
     return all;
 }
 
-// The members of one configuration's results (no braces, no name).
-std::string configMembers(const BenchReport::Config& config, bool passTiming, const std::string& indent) {
-    std::ostringstream out;
-    out << indent << "\"frame_ms\": {";
-    for (const auto& segment : config.segments)
-        out << quoted(segment.name) << ": " << statsJson(FrameStats::of(segment.frameMs)) << ", ";
-    out << "\"overall\": " << statsJson(FrameStats::of(allFrames(config))) << "},\n";
-    out << indent << "\"frame_ms_legs\": {";
-    bool firstLeg = true;
-    for (const auto& segment : config.segments) {
-        for (const auto& leg : segment.legs) {
-            out << (firstLeg ? "" : ", ") << quoted(leg.name) << ": " << statsJson(FrameStats::of(leg.frameMs));
-            firstLeg = false;
-        }
-    }
-    out << "},\n";
-    out << indent << "\"frame_cpu_ms\": {";
-    std::vector<double> allCpu;
-    for (const auto& segment : config.segments) {
-        out << quoted(segment.name) << ": " << statsJson(FrameStats::of(segment.cpuMs)) << ", ";
-        allCpu.insert(allCpu.end(), segment.cpuMs.begin(), segment.cpuMs.end());
-    }
-    out << "\"overall\": " << statsJson(FrameStats::of(allCpu)) << "},\n";
-    out << indent << "\"passes_ms\": {";
+// Median of each pass's samples by pass name; null where a pass has none.
+template <class Samples>
+Json passMedians(const Samples& samples) {
+    Json out = Json::object();
     for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
         const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
-        out << (p ? ", " : "") << quoted(zel::WorldPassObserver::name(pass)) << ": "
-            << (passTiming && !config.passSamples[p].empty() ? number(median(config.passSamples[p])) : "null");
+        out[zel::WorldPassObserver::name(pass)] = samples[p].empty() ? Json(nullptr) : number(median(samples[p]));
     }
-    out << "},\n" << indent << "\"passes_drained_ms\": {";
-    for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
-        const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
-        out << (p ? ", " : "") << quoted(zel::WorldPassObserver::name(pass)) << ": "
-            << (!config.drainedSamples[p].empty() ? number(median(config.drainedSamples[p])) : "null");
-    }
-    out << "},\n" << indent << "\"cull\": {";
-    for (std::size_t s = 0; s < config.segments.size(); ++s)
-        out << (s ? ", " : "") << quoted(config.segments[s].name) << ": "
-            << cullJson(config.segments[s].cull, config.segments[s].frameMs.size());
-    out << "},\n" << indent << "\"day_night\": {";
-    for (std::size_t s = 0; s < config.segments.size(); ++s)
-        out << (s ? ", " : "") << quoted(config.segments[s].name) << ": {\"min\": "
-            << number(config.segments[s].dayNightMin) << ", \"max\": " << number(config.segments[s].dayNightMax)
-            << "}";
-    out << "},\n" << indent << "\"checksums\": [";
-    for (std::size_t i = 0; i < config.checksums.size(); ++i) {
-        char hex[32];
-        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(config.checksums[i].value));
-        out << (i ? ", " : "") << "{\"frame\": " << config.checksums[i].frame << ", \"fnv1a\": \"" << hex << "\"}";
-    }
-    out << "]";
-    return out.str();
+    return out;
 }
 
-std::string configJson(const BenchReport::Config& config, bool passTiming) {
-    return "{\n    \"name\": " + quoted(config.name) + ",\n" + configMembers(config, passTiming, "    ") + "\n  }";
+// One configuration's results, added to out.
+void addConfig(Json& out, const BenchReport::Config& config, bool passTiming) {
+    Json& frames = out["frame_ms"] = Json::object();
+    Json& legs = out["frame_ms_legs"] = Json::object();
+    Json& cpu = out["frame_cpu_ms"] = Json::object();
+    std::vector<double> allCpu;
+    for (const auto& segment : config.segments) {
+        frames[segment.name] = statsJson(FrameStats::of(segment.frameMs));
+        for (const auto& leg : segment.legs) legs[leg.name] = statsJson(FrameStats::of(leg.frameMs));
+        cpu[segment.name] = statsJson(FrameStats::of(segment.cpuMs));
+        allCpu.insert(allCpu.end(), segment.cpuMs.begin(), segment.cpuMs.end());
+    }
+    frames["overall"] = statsJson(FrameStats::of(allFrames(config)));
+    cpu["overall"] = statsJson(FrameStats::of(allCpu));
+    if (passTiming) {
+        out["passes_ms"] = passMedians(config.passSamples);
+    } else {
+        const std::array<std::vector<double>, zel::WorldPassObserver::PassCount> none{};
+        out["passes_ms"] = passMedians(none);
+    }
+    out["passes_drained_ms"] = passMedians(config.drainedSamples);
+    Json& cull = out["cull"] = Json::object();
+    Json& dayNight = out["day_night"] = Json::object();
+    for (const auto& segment : config.segments) {
+        cull[segment.name] = cullJson(segment.cull, segment.frameMs.size());
+        dayNight[segment.name] = {{"min", number(segment.dayNightMin)}, {"max", number(segment.dayNightMax)}};
+    }
+    Json& checksums = out["checksums"] = Json::array();
+    for (const auto& checksum : config.checksums) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(checksum.value));
+        checksums.push_back({{"frame", checksum.frame}, {"fnv1a", hex}});
+    }
 }
 
 } // namespace
@@ -169,28 +144,29 @@ FrameStats FrameStats::of(std::vector<double> samples) {
 }
 
 std::string BenchReport::toJson() const {
-    std::ostringstream out;
-    out << "{\n  \"tool\": \"world-of-ulmera-bench\",\n  \"renderer\": " << quoted(renderer)
-        << ",\n  \"width\": 800,\n  \"height\": 600,\n  \"tick_ms\": 15,\n  \"flight\": "
-        << quoted(shortFlight ? "short" : "full") << ",\n";
-    out << "  \"startup_ms\": {\"total\": " << number(startupTotalMs) << ", \"to_main\": " << number(startupToMainMs)
-        << ", \"parts\": {";
-    for (std::size_t i = 0; i < startupParts.size(); ++i)
-        out << (i ? ", " : "") << quoted(startupParts[i].name) << ": " << number(startupParts[i].ms);
-    out << "}},\n";
-    out << "  \"night_ticks\": " << nightTicks << ",\n  \"peak_rss_mb\": " << number(peakRssMb) << ",\n";
+    Json out = {{"tool", "world-of-ulmera-bench"},
+                {"renderer", renderer},
+                {"width", 800},
+                {"height", 600},
+                {"tick_ms", 15},
+                {"flight", shortFlight ? "short" : "full"}};
+    Json parts = Json::object();
+    for (const Part& part : startupParts) parts[part.name] = number(part.ms);
+    out["startup_ms"] = {{"total", number(startupTotalMs)}, {"to_main", number(startupToMainMs)}, {"parts", parts}};
+    out["night_ticks"] = nightTicks;
+    out["peak_rss_mb"] = number(peakRssMb);
     // The top-level figures are those of the scene as built (the first
     // configuration); an A/B run repeats both configurations under "ab".
-    if (!configs.empty()) out << configMembers(configs.front(), passTiming, "  ") << ",\n";
-    out << "  \"ab\": ";
-    if (configs.size() < 2) {
-        out << "null\n";
-    } else {
-        out << "{\"option\": " << quoted(abOption) << ", \"a\": " << configJson(configs[0], passTiming)
-            << ", \"b\": " << configJson(configs[1], passTiming) << "}\n";
+    if (!configs.empty()) addConfig(out, configs.front(), passTiming);
+    out["ab"] = nullptr;
+    if (configs.size() >= 2) {
+        Json a = {{"name", configs[0].name}};
+        Json b = {{"name", configs[1].name}};
+        addConfig(a, configs[0], passTiming);
+        addConfig(b, configs[1], passTiming);
+        out["ab"] = {{"option", abOption}, {"a", a}, {"b", b}};
     }
-    out << "}\n";
-    return out.str();
+    return out.dump(2) + "\n";
 }
 
 bool BenchReport::writeJson(const std::string& path) const {
