@@ -30,7 +30,7 @@
 #include "engine/GLApplication.h"
 #include "environment/DayNightCycle.h"
 #include "scene/World.h"
-#include "support/PngWriter.h"
+#include "common/PngWriter.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ bool shoot(zel::FrameDriver& driver, zel::World& world, const zel::Vector3& eye,
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    if (!zeltest::writePng(path, width, height, pixels)) {
+    if (!zeltools::writePng(path, width, height, pixels)) {
         std::printf("Could not write %s.\n", path.c_str());
         return false;
     }
