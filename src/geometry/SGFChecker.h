@@ -67,10 +67,6 @@ struct SGFReport {
 
 class SGFChecker {
 public:
-    // Exit status of run(): clean, problems found, bad command line.
-    static constexpr int EXIT_CLEAN = 0;
-    static constexpr int EXIT_PROBLEMS = 1;
-    static constexpr int EXIT_USAGE = 2;
     // A hostile file can hold a million bad faces; lines beyond this are counted only.
     static constexpr std::size_t MAX_PROBLEM_LINES = 200;
     static constexpr std::size_t DEFAULT_MAX_VERTICES = std::size_t(1) << 20;
@@ -94,12 +90,6 @@ public:
     static std::string format(const SGFReport& report);
     // Every vertex and every stored face of every mesh, one line each.
     static std::string describeRecords(const SGFFile& file);
-
-    // The command line: sgfcheck [--textures DIR] [--verbose] FILE...
-    // Prints each file's report to stdout; returns EXIT_CLEAN when every file is
-    // clean, EXIT_PROBLEMS when any has a problem, EXIT_USAGE (with a usage line)
-    // for a bad command line or no files.
-    static int run(int argc, const char* const* argv);
 
     const std::string& getTextureDirectory() const { return textureDirectory_; }
 

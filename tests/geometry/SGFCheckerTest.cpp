@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "geometry/SGFChecker.h"
+#include "sgfcheck/SgfCheckCommand.h"
 #include "support/GLContext.h"
 
 using namespace zel;
@@ -49,7 +50,7 @@ int runCommand(std::vector<std::string> args, std::string* output = nullptr) {
     for (const std::string& a : args) argv.push_back(a.c_str());
     int status = -1;
     const std::string printed = zeltest::captureStdout(
-        [&] { status = SGFChecker::run(static_cast<int>(argv.size()), argv.data()); });
+        [&] { status = zeltools::SgfCheckCommand::run(static_cast<int>(argv.size()), argv.data()); });
     if (output) *output = printed;
     return status;
 }
@@ -245,28 +246,28 @@ TEST_F(SGFCheckerTest, CommandLineExitStatus) {
         dir, "bad.sgf", std::string("<sgf><mesh>") + SQUARE_VERTICES + triangle(0, 1, 5, "stone.tga") + "</mesh></sgf>");
 
     std::string out;
-    EXPECT_EQ(runCommand({"--textures", textures, clean}, &out), SGFChecker::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({"--textures", textures, clean}, &out), zeltools::SgfCheckCommand::EXIT_CLEAN);
     EXPECT_NE(out.find("File: " + clean + "\n"), std::string::npos);
     EXPECT_NE(out.find("Result: clean"), std::string::npos);
 
     // The default texture directory is the run layout's, which has no stone.tga.
-    EXPECT_EQ(runCommand({clean}, &out), SGFChecker::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({clean}, &out), zeltools::SgfCheckCommand::EXIT_PROBLEMS);
     EXPECT_NE(out.find("../data/textures/stone.tga not found"), std::string::npos) << out;
 
-    EXPECT_EQ(runCommand({"--textures", textures, clean, bad}, &out), SGFChecker::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({"--textures", textures, clean, bad}, &out), zeltools::SgfCheckCommand::EXIT_PROBLEMS);
     EXPECT_NE(out.find("Result: clean"), std::string::npos);
     EXPECT_NE(out.find("Result: PROBLEMS"), std::string::npos);
-    EXPECT_EQ(runCommand({"--textures", textures, dir + "/nothing.sgf"}), SGFChecker::EXIT_PROBLEMS);
+    EXPECT_EQ(runCommand({"--textures", textures, dir + "/nothing.sgf"}), zeltools::SgfCheckCommand::EXIT_PROBLEMS);
 
-    EXPECT_EQ(runCommand({"--textures", textures, "-v", clean}, &out), SGFChecker::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({"--textures", textures, "-v", clean}, &out), zeltools::SgfCheckCommand::EXIT_CLEAN);
     EXPECT_NE(out.find("  vertex 3: (0, 3, -1)\n"), std::string::npos) << out;
     EXPECT_NE(out.find("  face 0: indices (0, 1, 2) uv (0, 0) (1, 0) (0, 1) texture stone.tga\n"), std::string::npos);
 
-    EXPECT_EQ(runCommand({}, &out), SGFChecker::EXIT_USAGE);
+    EXPECT_EQ(runCommand({}, &out), zeltools::SgfCheckCommand::EXIT_USAGE);
     EXPECT_NE(out.find("Usage: sgfcheck"), std::string::npos);
-    EXPECT_EQ(runCommand({"--frobnicate", clean}), SGFChecker::EXIT_USAGE);
-    EXPECT_EQ(runCommand({clean, "--textures"}), SGFChecker::EXIT_USAGE);
-    EXPECT_EQ(runCommand({"--help"}), SGFChecker::EXIT_CLEAN);
+    EXPECT_EQ(runCommand({"--frobnicate", clean}), zeltools::SgfCheckCommand::EXIT_USAGE);
+    EXPECT_EQ(runCommand({clean, "--textures"}), zeltools::SgfCheckCommand::EXIT_USAGE);
+    EXPECT_EQ(runCommand({"--help"}), zeltools::SgfCheckCommand::EXIT_CLEAN);
 }
 
 TEST(SGFCheckerModelsTest, GeneratedModelsAreClean) {

@@ -5,11 +5,11 @@
 
 #include <libxml/parser.h>
 
-#include "geometry/SGFChecker.h"
+#include "sgfcheck/SgfCheckCommand.h"
 
 int main(int argc, char** argv) {
     xmlInitParser();
-    const int status = zel::SGFChecker::run(argc, argv);
+    const int status = zeltools::SgfCheckCommand::run(argc, argv);
     xmlCleanupParser();
     return status;
 }
