@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/Camera.h"
+#include "support/GLContext.h"
 
 using namespace zel;
 
 namespace {
 
 void expectVector(const Vector3& actual, const Vector3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
+    zeltest::expectNear(actual, expected, tolerance);
 }
 
 } // namespace

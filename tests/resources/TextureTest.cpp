@@ -2,7 +2,7 @@
 // filters, wrap modes, mipmap levels, keyed alpha, cube map faces), read back
 // with glGet*, and the registry's loading, sharing, fallbacks and release.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/TextureDatabase.h"
 #include "resources/TextureFactory.h"
 #include "support/GLContext.h"

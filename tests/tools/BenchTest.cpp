@@ -6,10 +6,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "demo/DemoFlight.h"
 #include "engine/FlightPath.h"
 #include "engine/Profiler.h"
+#include "support/GLContext.h"
 
 namespace {
 
@@ -25,12 +25,11 @@ namespace {
 struct Json {
     enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
     double number = 0.0;
-    bool boolean = false;
     std::string text;
     std::vector<Json> items;
     std::map<std::string, Json> members;
 
-    bool has(const std::string& key) const { return kind == Object && members.count(key) != 0; }
+    bool has(const std::string& key) const { return members.count(key) != 0; }
     const Json& operator[](const std::string& key) const {
         static const Json none;
         auto it = members.find(key);
@@ -41,96 +40,58 @@ struct Json {
 class JsonReader {
 public:
     explicit JsonReader(const std::string& text) : s_(text) {}
-    bool parse(Json& out) {
-        if (!value(out)) return false;
-        blanks();
-        return i_ == s_.size();
-    }
+    bool parse(Json& out) { return value(out) && (blanks(), i_ == s_.size()); }
 
 private:
     void blanks() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\t' || s_[i_] == '\r')) ++i_;
+        while (i_ < s_.size() && std::strchr(" \n\t\r", s_[i_]) != nullptr) ++i_;
     }
-    bool literal(const char* word) {
-        const std::string w(word);
-        if (s_.compare(i_, w.size(), w) != 0) return false;
-        i_ += w.size();
-        return true;
-    }
+    bool take(char c) { return blanks(), i_ < s_.size() && s_[i_] == c ? (++i_, true) : false; }
     bool string(std::string& out) {
-        if (i_ >= s_.size() || s_[i_] != '"') return false;
-        for (++i_; i_ < s_.size(); ++i_) {
+        if (!take('"')) return false;
+        for (; i_ < s_.size(); ++i_) {
             const char c = s_[i_];
-            if (c == '"') {
-                ++i_;
-                return true;
-            }
+            if (c == '"') return ++i_, true;
             if (static_cast<unsigned char>(c) < 0x20) return false;
             if (c == '\\') {
                 if (++i_ >= s_.size()) return false;
-                const char e = s_[i_];
-                if (e == 'u') {
-                    if (i_ + 4 >= s_.size()) return false;
-                    i_ += 4;
-                    out += '?';
-                } else if (std::string("\"\\/bfnrt").find(e) != std::string::npos) {
-                    out += e;
-                } else {
+                if (s_[i_] == 'u') {
+                    if ((i_ += 4) >= s_.size()) return false;
+                } else if (std::string("\"\\/bfnrt").find(s_[i_]) == std::string::npos) {
                     return false;
                 }
-                continue;
             }
             out += c;
         }
         return false;
     }
+    // Elements separated by commas up to the closing bracket.
+    template <typename Element> bool list(char close, Element element) {
+        if (take(close)) return true;
+        do {
+            if (!element()) return false;
+        } while (take(','));
+        return take(close);
+    }
     bool value(Json& out) {
-        blanks();
-        if (i_ >= s_.size()) return false;
-        const char c = s_[i_];
-        if (c == '{') {
+        if (take('{')) {
             out.kind = Json::Object;
-            ++i_;
-            blanks();
-            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
-            for (;;) {
-                blanks();
+            return list('}', [&] {
                 std::string key;
-                if (!string(key) || out.members.count(key)) return false;
-                blanks();
-                if (i_ >= s_.size() || s_[i_++] != ':') return false;
-                if (!value(out.members[key])) return false;
-                blanks();
-                if (i_ < s_.size() && s_[i_] == ',') {
-                    ++i_;
-                    continue;
-                }
-                return i_ < s_.size() && s_[i_++] == '}';
-            }
+                return string(key) && !out.members.count(key) && take(':') && value(out.members[key]);
+            });
         }
-        if (c == '[') {
+        if (take('[')) {
             out.kind = Json::Array;
-            ++i_;
-            blanks();
-            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
-            for (;;) {
-                out.items.emplace_back();
-                if (!value(out.items.back())) return false;
-                blanks();
-                if (i_ < s_.size() && s_[i_] == ',') {
-                    ++i_;
-                    continue;
-                }
-                return i_ < s_.size() && s_[i_++] == ']';
+            return list(']', [&] { return out.items.emplace_back(), value(out.items.back()); });
+        }
+        if (i_ < s_.size() && s_[i_] == '"') return out.kind = Json::String, string(out.text);
+        for (const char* word : {"null", "true", "false"})
+            if (s_.compare(i_, std::strlen(word), word) == 0) {
+                i_ += std::strlen(word);
+                out.kind = word[0] == 'n' ? Json::Null : Json::Bool;
+                return true;
             }
-        }
-        if (c == '"') {
-            out.kind = Json::String;
-            return string(out.text);
-        }
-        if (literal("null")) return out.kind = Json::Null, true;
-        if (literal("true")) return out.kind = Json::Bool, out.boolean = true, true;
-        if (literal("false")) return out.kind = Json::Bool, out.boolean = false, true;
         const char* begin = s_.c_str() + i_;
         char* end = nullptr;
         out.number = std::strtod(begin, &end);
@@ -144,20 +105,13 @@ private:
     std::size_t i_ = 0;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // Runs the tool on the short flight (from the run layout, like the program)
 // and parses its report.
 bool runBench(const std::string& report, Json& out) {
     const std::string command = std::string("cd '") + ZEL_RUN_BIN + "' && ./world-of-ulmera-bench --short --report '" +
                                 report + "' > '" + report + ".log' 2>&1";
     if (std::system(command.c_str()) != 0) return false;
-    return JsonReader(readFile(report)).parse(out);
+    return JsonReader(zeltest::readFile(report)).parse(out);
 }
 
 void expectEveryKey(const Json& r) {
