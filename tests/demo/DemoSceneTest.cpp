@@ -4,6 +4,8 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "demo/DemoScene.h"
 #include "effects/EffectTest.h"
 #include "effects/GPUFire.h"
@@ -76,7 +78,8 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWithTheirSettings) {
     ASSERT_NE(fountain->getTexture(), nullptr);
     EXPECT_EQ(fountain->getTexture()->getName(), "waterparticle_0.tga");
     EXPECT_EQ(fountain->getEmitter(), Vector3(-10, 2.5f, 20));
-    EXPECT_EQ(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f));
+    // The direction (0.1, 1, 0.1) is kept normalised.
+    zeltest::expectNear(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f) * (1.0f / std::sqrt(1.02f)), 1e-6f);
     EXPECT_FLOAT_EQ(fountain->getDecay(), 0.04f);
     EXPECT_EQ(fountain->getSpread(), 100);
     EXPECT_FLOAT_EQ(fountain->getTimeStep(), 0.005f);

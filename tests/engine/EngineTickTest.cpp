@@ -162,13 +162,15 @@ TEST_F(InputTest, HeldKeysIssueTheirCommandsOncePerTick) {
     input.keyUp(SDLK_c);
     EXPECT_FALSE(input.isHeld(InputState::DOWN));
 
+    // Forward thrust reaches the camera once per tick (its physics are the
+    // camera test's); released, the speed decays by a tenth per tick.
     input.keyDown(SDLK_w);
     driver->frame(0); // no tick, no thrust
     EXPECT_EQ(camera.getVelocity(), Vector3());
-    driver->runTicks(100); // 0.9^100 of the initial gap is left
-    EXPECT_NEAR(camera.getVelocity().z, 13.5f, 1e-3f);
-    input.keyUp(SDLK_w);
+    driver->runTicks(2);
     const float speed = camera.getVelocity().z;
+    EXPECT_GT(speed, 0.0f);
+    input.keyUp(SDLK_w);
     driver->frame(15);
     EXPECT_NEAR(camera.getVelocity().z, speed * 0.9f, 1e-4f);
 

@@ -239,37 +239,36 @@ TEST(FlightPathTest, DemoFlightHasTheDayAndNightSegmentsAndShortensPerLeg) {
 }
 
 TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTimeAndNothingWhenDisabled) {
-    zel::Profiler::reset();
-    zel::Profiler::setEnabled(false);
-    {
-        zel::Profiler::Scope scope(zel::Profiler::Models);
-        volatile double sink = 0;
-        for (int i = 0; i < 100000; ++i) sink = sink + i;
-    }
-    EXPECT_EQ(zel::Profiler::getMs(zel::Profiler::Models), 0.0);
-
-    zel::Profiler::setEnabled(true);
-    const auto start = std::chrono::steady_clock::now();
-    {
-        zel::Profiler::Scope outer(zel::Profiler::Models);
+    using zel::Profiler;
+    auto busy = [] {
         volatile double sink = 0;
         for (int i = 0; i < 200000; ++i) sink = sink + i;
-        {
-            zel::Profiler::Scope inner(zel::Profiler::Textures);
-            for (int i = 0; i < 200000; ++i) sink = sink + i;
-        }
+    };
+    Profiler::reset();
+    Profiler::setEnabled(false);
+    {
+        Profiler::Scope scope(Profiler::Models);
+        busy();
+    }
+    EXPECT_EQ(Profiler::getMs(Profiler::Models), 0.0);
+
+    Profiler::setEnabled(true);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        Profiler::Scope outer(Profiler::Models);
+        busy();
+        Profiler::Scope inner(Profiler::Textures);
+        busy();
     }
     const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    zel::Profiler::setEnabled(false);
-    const double models = zel::Profiler::getMs(zel::Profiler::Models);
-    const double textures = zel::Profiler::getMs(zel::Profiler::Textures);
-    EXPECT_GT(models, 0.0);
-    EXPECT_GT(textures, 0.0);
+    Profiler::setEnabled(false);
+    EXPECT_GT(Profiler::getMs(Profiler::Models), 0.0);
+    EXPECT_GT(Profiler::getMs(Profiler::Textures), 0.0);
     // Own times: together never more than the time the outer scope was open.
-    EXPECT_LE(models + textures, wall + 1e-6);
-    EXPECT_STREQ(zel::Profiler::name(zel::Profiler::Shaders), "shaders");
-    zel::Profiler::reset();
-    EXPECT_EQ(zel::Profiler::getMs(zel::Profiler::Textures), 0.0);
+    EXPECT_LE(Profiler::getMs(Profiler::Models) + Profiler::getMs(Profiler::Textures), wall + 1e-6);
+    EXPECT_STREQ(Profiler::name(Profiler::Shaders), "shaders");
+    Profiler::reset();
+    EXPECT_EQ(Profiler::getMs(Profiler::Textures), 0.0);
 }
 
 } // namespace
