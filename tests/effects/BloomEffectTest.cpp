@@ -150,20 +150,6 @@ TEST_F(BloomEffectTest, CaptureFiltersAndRestoresThePerspectiveProjection) {
     }
 }
 
-TEST_F(BloomEffectTest, EmptySourceLeavesTheFrameUnchanged) {
-    BloomEffect bloom;
-    bloomFrame(bloom, nullptr);
-    for (int stage = 0; stage < 3; ++stage)
-        for (unsigned char t : stageRed(bloom.getStageTexture(stage))) ASSERT_EQ(t, 0) << "stage " << stage;
-    for (int x : {0, 400, 799})
-        for (int y : {0, 300, 599}) EXPECT_NEAR(readPixel(x, y).r, 51, 1);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[3], 1.0f);
-}
-
 TEST_F(BloomEffectTest, CompositeAddsAFifthOfEachStageAndNothingWhenSwitchedOff) {
     // A white source fills every stage with white: three fifths of white are
     // added to the dark grey scene (51 + 3 x 51), and nothing when off.
@@ -174,4 +160,18 @@ TEST_F(BloomEffectTest, CompositeAddsAFifthOfEachStageAndNothingWhenSwitchedOff)
     bloom.setEnabled(false);
     bloomFrame(bloom, white);
     EXPECT_NEAR(readPixel(400, 300).r, 51, 1);
+
+    // An empty source leaves black stages and the frame as drawn, with
+    // blending off, depth testing on and the colour opaque again.
+    bloom.setEnabled(true);
+    bloomFrame(bloom, nullptr);
+    for (int stage = 0; stage < 3; ++stage)
+        for (unsigned char t : stageRed(bloom.getStageTexture(stage))) ASSERT_EQ(t, 0) << "stage " << stage;
+    for (int x : {0, 400, 799})
+        for (int y : {0, 300, 599}) EXPECT_NEAR(readPixel(x, y).r, 51, 1);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[3], 1.0f);
 }

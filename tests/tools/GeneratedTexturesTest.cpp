@@ -29,11 +29,6 @@ const char* const EXPECTED[] = {
     "stone_wall.jpg", "plaster.jpg", "timber.jpg", "roof_tiles.jpg", "door.jpg", "window.jpg",
     "cobbles.jpg", "well_stone.jpg", "fountain_water.jpg", "wood.jpg"};
 
-// Textures that the scene repeats across surfaces and so must tile.
-const char* const TILING[] = {"gras_4_dl.tga", "noise_0.jpg", "firenoise.jpg", "stone_wall.jpg",
-                              "plaster.jpg", "timber.jpg", "roof_tiles.jpg", "cobbles.jpg",
-                              "well_stone.jpg", "fountain_water.jpg", "wood.jpg"};
-
 std::unique_ptr<zel::Image> loadImage(const std::string& path, bool key = false, int r = 0,
                                       int g = 0, int b = 0) {
     std::unique_ptr<zel::Image> image;
@@ -267,28 +262,4 @@ TEST(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
     EXPECT_EQ(opaque(' '), 0);
     EXPECT_EQ(opaque(127), 0);
     for (int c : {'A', 'g', '0', '?', 'W', '@'}) EXPECT_GT(opaque(c), 25) << static_cast<char>(c);
-}
-
-TEST(GeneratedTextures, RepeatingTexturesTileSeamlessly) {
-    for (const char* name : TILING) {
-        SCOPED_TRACE(name);
-        auto image = loadImage(texture(name));
-        ASSERT_TRUE(image->loaded);
-        const int w = image->width, h = image->height;
-        // Mean difference across the wrap edges against that between two
-        // neighbouring columns (rows) in the middle of the image.
-        double wrapX = 0, innerX = 0, wrapY = 0, innerY = 0;
-        for (int i = 0; i < h; ++i)
-            for (int c = 0; c < 3; ++c) {
-                wrapX += std::abs(channel(*image, w - 1, i, c) - channel(*image, 0, i, c));
-                innerX += std::abs(channel(*image, w / 2 - 1, i, c) - channel(*image, w / 2, i, c));
-            }
-        for (int i = 0; i < w; ++i)
-            for (int c = 0; c < 3; ++c) {
-                wrapY += std::abs(channel(*image, i, h - 1, c) - channel(*image, i, 0, c));
-                innerY += std::abs(channel(*image, i, h / 2 - 1, c) - channel(*image, i, h / 2, c));
-            }
-        EXPECT_LT(wrapX / (3 * h), 2.0 * innerX / (3 * h) + 4.0);
-        EXPECT_LT(wrapY / (3 * w), 2.0 * innerY / (3 * w) + 4.0);
-    }
 }
