@@ -6,7 +6,6 @@
 #include "effects/Random.h"
 #include "effects/Sprite.h"
 #include "support/EngineTest.h"
-#include "environment/DayNightCycle.h"
 #include "resources/Texture.h"
 #include "scene/World.h"
 
@@ -146,19 +145,4 @@ TEST_F(EffectTestTest, LightsOutsideTheBoundsTurnBack) {
     EffectTest unbounded;
     for (int i = 0; i < 10; ++i) unbounded.step(15, NIGHT);
     EXPECT_EQ(unbounded.getDirection(0), Vector3(1.0f, 0.0f, 0.0f)) << "without bounds nothing turns";
-}
-
-TEST_F(EffectTestTest, FollowsTheDayNightCycle) {
-    EffectTest show;
-    show.setBounds(&WIDE);
-    zel::DayNightCycle& cycle = zel::DayNightCycle::instance();
-    if (cycle.getValue() > 0.1f) {
-        show.update(15);
-        EXPECT_EQ(at(show, 0), Vector3(0.0f, 10.0f, 0.0f));
-        cycle.update(30000);
-        for (int i = 0; i < 5000 && cycle.getValue() > 0.1f; ++i) cycle.update(15);
-    }
-    ASSERT_LE(cycle.getValue(), 0.1f);
-    show.update(15);
-    EXPECT_EQ(at(show, 0).x, 0.1f);
 }

@@ -80,17 +80,13 @@ protected:
 } // namespace
 
 TEST(HeightmapSampling, PixelPositions) {
-    // Column 99 of 100 samples trunc(0.99 * W), never W itself.
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 256), 253);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 37), 36);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1000), 990);
-    EXPECT_EQ(HeightmapLoader::samplePosition(50, 100, 256), 128);
-    EXPECT_EQ(HeightmapLoader::samplePosition(0, 100, 256), 0);
-    // Images smaller than the grid repeat pixels and stay inside the image.
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1), 0);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 3), 2);
-    EXPECT_EQ(HeightmapLoader::samplePosition(100, 100, 3), 2);
-    EXPECT_EQ(HeightmapLoader::samplePosition(5, 100, 0), 0);
+    // Column 99 of 100 samples trunc(0.99 * W), never W itself; images smaller
+    // than the grid repeat pixels and stay inside the image.
+    const int cases[][4] = {{99, 100, 256, 253}, {99, 100, 37, 36}, {99, 100, 1000, 990}, {50, 100, 256, 128},
+                            {0, 100, 256, 0},    {99, 100, 1, 0},   {99, 100, 3, 2},      {100, 100, 3, 2},
+                            {5, 100, 0, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(HeightmapLoader::samplePosition(c[0], c[1], c[2]), c[3]) << c[0] << " of " << c[2];
 }
 
 TEST(HeightmapSampling, GridFromRawPixels) {

@@ -47,7 +47,8 @@ protected:
 
 TEST_F(FrustumTest, PlanesComeInTheFixedOrderFaceInwardAndFollowTheView) {
     const Frustum f = frustumFromPerspective();
-    for (int k = 0; k < 4; ++k) EXPECT_NEAR(f.planes[Frustum::NEAR][k], (k == 2 ? -1.0f : k == 3 ? -0.1f : 0.0f), 1e-4f);
+    const float nearPlane[4] = {0.0f, 0.0f, -1.0f, -0.1f};
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(f.planes[Frustum::NEAR][k], nearPlane[k], 1e-4f) << k;
     for (int p = 0; p < 6; ++p) EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
     EXPECT_NEAR(f.planeDistance(Frustum::FAR, 0, 0, -1500.0f), 0.0f, 1.0f); // float precision at 1500
     EXPECT_TRUE(f.planes[Frustum::RIGHT][0] < 0 && f.planes[Frustum::LEFT][0] > 0);

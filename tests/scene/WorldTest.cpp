@@ -188,7 +188,8 @@ TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
     std::vector<Entry> updates;
     for (const Entry& e : log)
         if (e.what.find("update") != std::string::npos) updates.push_back(e);
-    EXPECT_EQ(names(updates), (std::vector<std::string>{"bloom1 update", "bloom2 update", "main1 update", "sky update"}));
+    const std::vector<std::string> order = {"bloom1 update", "bloom2 update", "main1 update", "sky update"};
+    EXPECT_EQ(names(updates), order);
     ASSERT_EQ(updates.size(), 4u);
     // Children run before the camera and the cycle; the sky after both.
     for (const Entry& e : updates) EXPECT_EQ(e.elapsed, 20u);

@@ -3,7 +3,6 @@
 // decoded with the engine's Image and TextureResourceFile.
 #include "assetgen/Catalogue.h"
 #include "assetgen/CubeFaces.h"
-#include "assetgen/SkyPainter.h"
 #include "assetgen/TextureSet.h"
 
 #include "resources/Image.h"
@@ -142,40 +141,6 @@ static void checkSeams(const std::string& dir, const std::string& prefix, CubeLa
 TEST(GeneratedTextures, SkyAndReflectionCubeFacesMeetWithoutSeams) {
     checkSeams(TextureSet::textureDir(runDir()), "sky_", CubeLayout::SkyBox);
     checkSeams(TextureSet::textureDir(runDir()), "water_", CubeLayout::CubeMap);
-}
-
-// The sun is the one feature that is not mirror-symmetric: it must show on the
-// face and at the texel that each layout maps its direction to. (The two layouts
-// are mirror images of each other, so seams alone would not catch a mix-up.)
-TEST(GeneratedTextures, SunShowsWhereEachLayoutLooksTowardsIt) {
-    const Direction sun = SkyPainter::sunDirection();
-    for (CubeLayout layout : {CubeLayout::SkyBox, CubeLayout::CubeMap}) {
-        const std::string prefix = layout == CubeLayout::SkyBox ? "sky_" : "water_";
-        SCOPED_TRACE(prefix);
-        float u = 0, v = 0;
-        ASSERT_TRUE(CubeFaces::project(layout, CubeFace::Front, sun, u, v));
-        ASSERT_TRUE(u > 0 && u < 1 && v > 0 && v < 1);
-        auto face = loadImage(texture(prefix + "front.jpg"));
-        auto brightness = [&](int x, int y) {
-            return channel(*face, x, y, 0) + channel(*face, x, y, 1) + channel(*face, x, y, 2);
-        };
-        int best = -1;
-        for (int y = 0; y < face->height; ++y)
-            for (int x = 0; x < face->width; ++x) best = std::max(best, brightness(x, y));
-        // Centre of the saturated disc around the sun.
-        double sx = 0, sy = 0;
-        int n = 0;
-        for (int y = 0; y < face->height; ++y)
-            for (int x = 0; x < face->width; ++x)
-                if (brightness(x, y) >= best - 10) {
-                    sx += x + 0.5;
-                    sy += y + 0.5;
-                    ++n;
-                }
-        EXPECT_GT(best, 740);
-        EXPECT_NEAR(sx / n, u * face->width, 4.0);
-        EXPECT_NEAR(sy / n, v * face->height, 4.0);
-    }
 }
 
 TEST(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
