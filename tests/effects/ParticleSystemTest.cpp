@@ -4,13 +4,13 @@
 #include <cmath>
 #include <vector>
 
-#include "effects/EffectsTestSupport.h"
 #include "effects/ParticleSystem.h"
 #include "effects/Random.h"
 #include "resources/Texture.h"
+#include "support/GLContext.h"
 
-using effectstest::isBlack;
-using effectstest::isWhite;
+using zeltest::isBlack;
+using zeltest::isWhite;
 using zel::Particle;
 using zel::ParticleSystem;
 using zel::Random;
@@ -39,6 +39,12 @@ void placeAll(ParticleSystem& system, const Vector3& position, const Vector3& ve
 }
 
 using ParticleSystemTest = zeltest::GLTest;
+
+// A black frame, one unit per pixel, texturing off.
+void pixelView() {
+    zeltest::pixelView();
+    glDisable(GL_TEXTURE_2D);
+}
 
 } // namespace
 
@@ -154,7 +160,7 @@ TEST_F(ParticleSystemTest, InactiveSystemChangesAndDrawsNothing) {
     system.setFadeEnabled(true);
     placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f), 0.05f);
     const Random generator = Random::shared();
-    effectstest::pixelView();
+    pixelView();
     system.update(15);
     system.render();
     for (const Particle& p : system.getParticles()) {
@@ -172,7 +178,7 @@ TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
     // How far right of the particle the white square reaches, in pixels.
     auto halfWidth = [&]() {
         placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(), 1.0f);
-        effectstest::pixelView();
+        pixelView();
         system.render();
         int reach = 0;
         while (reach < 100 && isWhite(readPixel(400 + reach, 300))) ++reach;
@@ -212,7 +218,7 @@ TEST_F(ParticleSystemTest, FadeZoneDimsParticlesAndKillsThoseBeyondIt) {
     std::vector<Particle>& pool = system.getParticles();
     pool[0].position = Vector3(400.0f, 350.0f, 0.0f); // alpha 2500 / 10000
     pool[1].position = Vector3(400.0f, 250.0f, 0.0f); // beyond fadeB
-    effectstest::pixelView();
+    pixelView();
     system.render();
     EXPECT_NEAR(readPixel(400, 350).r, 64, 2);
     EXPECT_TRUE(isBlack(readPixel(400, 250)));

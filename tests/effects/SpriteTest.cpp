@@ -3,8 +3,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,51 +10,28 @@
 #include "resources/Texture.h"
 #include "resources/TextureFactory.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 namespace {
 
 using zel::Sprite;
 using zel::Vector3;
 
-void expectNear(const Vector3& actual, const Vector3& expected) {
-    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
-    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
-    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
-}
-
-void expectPixel(int x, int y, int r, int g, int b) {
-    const zeltest::Pixel p = zeltest::readPixel(x, y);
-    EXPECT_NEAR(p.r, r, 3) << "at " << x << "," << y;
-    EXPECT_NEAR(p.g, g, 3) << "at " << x << "," << y;
-    EXPECT_NEAR(p.b, b, 3) << "at " << x << "," << y;
-}
+using zeltest::expectNear;
+using zeltest::expectPixel;
 
 void expectWhiteColourAndNoBlending() {
-    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
-    EXPECT_EQ(glIsEnabled(GL_ALPHA_TEST), GL_FALSE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_ALPHA_TEST));
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     for (float c : colour) EXPECT_FLOAT_EQ(c, 1.0f);
 }
 
-// Writes an 8 x 8 24-bit BMP: the left half `left`, the right half `right`.
-std::string writeBmp(const std::string& path, std::array<unsigned char, 3> left, std::array<unsigned char, 3> right) {
-    std::vector<unsigned char> file(54 + 8 * 8 * 3, 0);
-    const int fields[][2] = {{2, static_cast<int>(file.size())}, {10, 54}, {14, 40}, {18, 8}, {22, 8}};
-    for (const auto& f : fields)
-        for (int i = 0; i < 4; ++i) file[f[0] + i] = static_cast<unsigned char>(f[1] >> (8 * i));
-    file[0] = 'B';
-    file[1] = 'M';
-    file[26] = 1;  // planes
-    file[28] = 24; // bits per pixel
-    for (int i = 0; i < 64; ++i) {
-        const auto& c = i % 8 < 4 ? left : right;
-        for (int k = 0; k < 3; ++k) file[54 + i * 3 + k] = c[2 - k]; // stored as blue, green, red
-    }
-    if (FILE* out = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(file.data(), 1, file.size(), out);
-        std::fclose(out);
-    }
+// An 8 x 8 BMP: the left half `left`, the right half `right`.
+std::string writeBmp(const std::string& path, zeltest::RGBA left, zeltest::RGBA right) {
+    std::vector<zeltest::RGBA> pixels(64);
+    for (int i = 0; i < 64; ++i) pixels[i] = i % 8 < 4 ? left : right;
+    zeltest::writeBMP24(path, 8, 8, pixels);
     return path;
 }
 
@@ -104,8 +79,8 @@ TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
     expectNear(billboard.getB(), p + Vector3(0.5f, 0.5f, 0));
     expectNear(billboard.getC(), p + Vector3(0.5f, -0.5f, 0));
     expectNear(billboard.getD(), p + Vector3(-0.5f, -0.5f, 0));
-    expectPixel(660, 420, 255, 0, 0);
-    expectPixel(720, 300, 0, 0, 255);
+    expectPixel(660, 420, 255, 0, 0, 3);
+    expectPixel(720, 300, 0, 0, 255, 3);
 }
 
 TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
@@ -135,10 +110,10 @@ TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
         glGetFloatv(GL_CURRENT_COLOR, colour);
         EXPECT_FLOAT_EQ(colour[0], 0.5f);
         // a carries (0, 0), b (1, 0), c (1, 1), d (0, 1); the colour halves red.
-        expectPixel(100, 500, 128, 0, 0);
-        expectPixel(700, 500, 0, 255, 0);
-        expectPixel(100, 100, 0, 0, 255);
-        expectPixel(700, 100, 128, 255, 255);
+        expectPixel(100, 500, 128, 0, 0, 3);
+        expectPixel(700, 500, 0, 255, 0, 3);
+        expectPixel(100, 100, 0, 0, 255, 3);
+        expectPixel(700, 100, 128, 255, 255, 3);
     }
     glDisable(GL_BLEND);
     glDeleteTextures(1, &name);
@@ -146,7 +121,7 @@ TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
 
 TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
     const std::string dir = zeltest::scratchDir("sprite_textures");
-    const std::array<unsigned char, 3> orange{200, 100, 50}, magenta{255, 0, 255}, green{0, 255, 0};
+    const zeltest::RGBA orange{200, 100, 50, 255}, magenta{255, 0, 255, 255}, green{0, 255, 0, 255};
 
     // Without alpha: drawn opaque although the sprite's colour is translucent.
     auto opaque = zel::TextureFactory::createTexture(writeBmp(dir + "/opaque.bmp", orange, orange), "opaque");
@@ -156,7 +131,7 @@ TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
     plain.setTexture(opaque.get());
     plain.setColor(1, 1, 1, 0.25f);
     plain.render();
-    expectPixel(400, 300, 200, 100, 50);
+    expectPixel(400, 300, 200, 100, 50, 3);
     expectWhiteColourAndNoBlending();
 
     // Colour-keyed: keyed texels are dropped, the others blended over the background.
@@ -169,8 +144,8 @@ TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
     translucent.setTexture(keyed.get());
     translucent.setColor(1, 1, 1, 0.5f);
     translucent.render();
-    expectPixel(200, 300, 0, 0, 255);
-    expectPixel(600, 300, 0, 128, 128);
+    expectPixel(200, 300, 0, 0, 255, 3);
+    expectPixel(600, 300, 0, 128, 128, 3);
     expectWhiteColourAndNoBlending();
 }
 

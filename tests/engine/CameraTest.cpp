@@ -1,18 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/Camera.h"
+#include "support/GLContext.h"
 
 using namespace zel;
 
-namespace {
-
-void expectVector(const Vector3& actual, const Vector3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-} // namespace
+using zeltest::expectNear;
 
 TEST(CameraTest, HeldThrustSettlesAtThirteenAndAHalfAndDecaysAfterRelease) {
     Camera camera;
@@ -25,7 +18,7 @@ TEST(CameraTest, HeldThrustSettlesAtThirteenAndAHalfAndDecaysAfterRelease) {
     }
     // Stored velocity after damping, along the view direction (+z at yaw 0);
     // the eye moves with the velocity before damping: 15 units per second.
-    expectVector(camera.getVelocity(), Vector3(0, 0, 13.5f), 1e-3f);
+    expectNear(camera.getVelocity(), Vector3(0, 0, 13.5f), 1e-3f);
     EXPECT_NEAR((camera.getPosition().z - before.z) / 0.015f, 15.0f, 1e-2f);
     EXPECT_EQ(camera.getForce(), Vector3());
     for (int tick = 0; tick < 3; ++tick) {
@@ -39,23 +32,23 @@ TEST(CameraTest, MovementCommandsAddThrustAlongTheirAxes) {
     Camera camera;
     camera.command(0, Camera::STRAFE_LEFT);
     camera.command(0, Camera::STRAFE_RIGHT);
-    expectVector(camera.getForce(), Vector3(0, 0, 0));
+    expectNear(camera.getForce(), Vector3(0, 0, 0));
     camera.command(0, Camera::STRAFE_LEFT);
     camera.command(0, Camera::UP);
-    expectVector(camera.getForce(), Vector3(100, 100, 0));
+    expectNear(camera.getForce(), Vector3(100, 100, 0));
     camera.command(0, Camera::DOWN);
     camera.command(0, Camera::DOWN);
-    expectVector(camera.getForce(), Vector3(100, -100, 0));
+    expectNear(camera.getForce(), Vector3(100, -100, 0));
 
     // Backward at yaw 90 pushes against (1, 0, 0); the amount is ignored.
     Camera turned;
     turned.setYaw(90);
     turned.command(1234, Camera::BACKWARD);
-    expectVector(turned.getForce(), Vector3(-100, 0, 0), 1e-3f);
+    expectNear(turned.getForce(), Vector3(-100, 0, 0), 1e-3f);
     // One 1000 ms update with mass 1: v = F * dt, then 10 % damping.
     turned.update(1000);
-    expectVector(turned.getPosition(), Vector3(-100, 10, 0), 1e-3f);
-    expectVector(turned.getVelocity(), Vector3(-90, 0, 0), 1e-3f);
+    expectNear(turned.getPosition(), Vector3(-100, 10, 0), 1e-3f);
+    expectNear(turned.getVelocity(), Vector3(-90, 0, 0), 1e-3f);
 }
 
 TEST(CameraTest, TurnsByKeyboardStepOrMousePixels) {
@@ -69,7 +62,7 @@ TEST(CameraTest, TurnsByKeyboardStepOrMousePixels) {
     // 900 pixels at 0.1 degrees per pixel: a quarter turn left; yaw is not wrapped.
     Camera turned;
     turned.command(900, Camera::TURN_LEFT);
-    expectVector(turned.getDirection(), Vector3(1, 0, 0), 1e-5f);
+    expectNear(turned.getDirection(), Vector3(1, 0, 0), 1e-5f);
     turned.command(3600, Camera::TURN_LEFT);
     EXPECT_NEAR(turned.getYaw(), 450.0f, 1e-3f);
 

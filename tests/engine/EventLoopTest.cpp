@@ -1,3 +1,5 @@
+// The program's real event loop on its own window: what the window is, the
+// order in which queued events, the frame and the shutdown happen, and resizes.
 #include <GL/glew.h>
 #include <SDL/SDL.h>
 #include <dlfcn.h>
@@ -23,8 +25,7 @@ namespace {
 // The program's application with every handler logged before it does its work.
 class LoggingApplication : public GLApplication {
 public:
-    explicit LoggingApplication(std::vector<std::string>& log)
-        : GLApplication("World Of Ulmera"), log_(log) {}
+    explicit LoggingApplication(std::vector<std::string>& log) : GLApplication("World Of Ulmera"), log_(log) {}
 
     void onInit() override { log_.push_back("init"), GLApplication::onInit(); }
     void onResize(int w, int h) override {
@@ -32,12 +33,8 @@ public:
         GLApplication::onResize(w, h);
         glGetFloatv(GL_PROJECTION_MATRIX, projectionAfterResize);
     }
-    void onKeyDown(int key) override {
-        log_.push_back("down " + std::to_string(key)), GLApplication::onKeyDown(key);
-    }
-    void onKeyUp(int key) override {
-        log_.push_back("up " + std::to_string(key)), GLApplication::onKeyUp(key);
-    }
+    void onKeyDown(int key) override { log_.push_back("down " + std::to_string(key)), GLApplication::onKeyDown(key); }
+    void onKeyUp(int key) override { log_.push_back("up " + std::to_string(key)), GLApplication::onKeyUp(key); }
     void onMouseButtonDown(std::uint8_t button, std::uint16_t x, std::uint16_t y) override {
         log_.push_back("press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
         GLApplication::onMouseButtonDown(button, x, y);
@@ -50,8 +47,7 @@ public:
     void onFrame() override {
         log_.push_back("frame");
         GLApplication::onFrame();
-        if (++frames > 1000)
-            stop(); // a loop that failed to stop must not hang the test
+        if (++frames > 1000) stop(); // a loop that failed to stop must not hang the test
     }
 
     float projectionAfterResize[16] = {};
@@ -75,35 +71,29 @@ private:
     int& deletes_;
 };
 
-void push(SDL_Event event) {
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-}
-
-void pushKey(Uint8 type, SDLKey key) {
+SDL_Event key(Uint8 type, SDLKey sym) {
     SDL_Event event{};
     event.key.type = type;
-    event.key.keysym.sym = key;
-    push(event);
+    event.key.keysym.sym = sym;
+    return event;
 }
 
-void pushButton(Uint8 type, Uint8 button, Uint16 x, Uint16 y) {
+SDL_Event button(Uint8 type, Uint8 which, Uint16 x, Uint16 y) {
     SDL_Event event{};
     event.button.type = type;
-    event.button.button = button;
+    event.button.button = which;
     event.button.x = x;
     event.button.y = y;
-    push(event);
+    return event;
 }
 
-void pushQuit() {
+SDL_Event quit() {
     SDL_Event event{};
     event.type = SDL_QUIT;
-    push(event);
+    return event;
 }
 
-std::string down(int key) {
-    return "down " + std::to_string(key);
-}
+std::string down(int sym) { return "down " + std::to_string(sym); }
 
 // Each test opens the program's window with a fresh engine and runs the real
 // loop; run() ends with SDL_Quit, so the shared test context is re-created
@@ -150,6 +140,12 @@ protected:
         EXPECT_TRUE(zeltest::ensureGLContext(&error)) << error;
     }
 
+    // Queues the events and runs the loop until it ends.
+    void run(std::vector<SDL_Event> events) {
+        for (SDL_Event& event : events) ASSERT_EQ(SDL_PushEvent(&event), 0);
+        app->run();
+    }
+
     std::vector<std::string> log;
     std::unique_ptr<LoggingApplication> app;
     int inits = 0;
@@ -160,8 +156,7 @@ protected:
 
 TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
     ASSERT_NE(app->getScreen(), nullptr);
-    EXPECT_EQ(app->getScreen()->w, 800);
-    EXPECT_EQ(app->getScreen()->h, 600);
+    EXPECT_EQ(app->getScreen()->w * 1000 + app->getScreen()->h, 800600);
     EXPECT_EQ(app->getVideoFlags() & 0xF000001Au, 0xF000001Au);
     char* title = nullptr;
     char* icon = nullptr;
@@ -178,8 +173,7 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
 
     // Vertical sync is off wherever GLX offers a swap-control extension.
     Display* display = glXGetCurrentDisplay();
-    const std::string extensions =
-        std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
+    const std::string extensions = std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
     if (extensions.find("GLX_EXT_swap_control ") != std::string::npos) {
         unsigned int interval = 99;
         glXQueryDrawable(display, glXGetCurrentDrawable(), GLX_SWAP_INTERVAL_EXT, &interval);
@@ -190,53 +184,32 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
         ASSERT_NE(getInterval, nullptr);
         EXPECT_EQ(getInterval(), 0);
     } else {
-        EXPECT_EQ(SDLApplication::initSwapControl(),
-                  extensions.find("GLX_SGI_swap_control ") != std::string::npos);
+        EXPECT_EQ(SDLApplication::initSwapControl(), extensions.find("GLX_SGI_swap_control ") != std::string::npos);
     }
 }
 
-TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrame) {
-    pushKey(SDL_KEYDOWN, SDLK_w);
-    pushKey(SDL_KEYUP, SDLK_w);
-    pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 12, 34);
-    pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 12, 34);
-    pushKey(SDL_KEYDOWN, SDLK_d);
-    pushQuit();
-    app->run();
-
-    const std::vector<std::string> expected = {"init",
-                                               "down " + std::to_string(SDLK_w),
-                                               "up " + std::to_string(SDLK_w),
-                                               "press 1 12,34",
-                                               "release 1",
-                                               down(SDLK_d),
-                                               "frame"};
-    EXPECT_EQ(log, expected);
+TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeTheFrameThenTheSceneGoesBeforeSDL) {
+    run({key(SDL_KEYDOWN, SDLK_w), key(SDL_KEYUP, SDLK_w), button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 12, 34),
+         button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 12, 34), key(SDL_KEYDOWN, SDLK_d), quit()});
+    EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_w), "up " + std::to_string(SDLK_w), "press 1 12,34",
+                                             "release 1", down(SDLK_d), "frame"}));
     EXPECT_FALSE(app->mouseHeldAfterRelease);
     EXPECT_TRUE(InputState::instance().isHeld(InputState::STRAFE_RIGHT));
     EXPECT_FALSE(InputState::instance().isHeld(InputState::FORWARD));
-    EXPECT_EQ(inits, 1);
-    // The loop tore the scene down before shutting SDL down.
-    EXPECT_EQ(deletes, 1);
+    EXPECT_EQ(inits * 10 + deletes, 11);
     EXPECT_EQ(CoreEngine::instance().getRoot(), nullptr);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
 TEST_F(EventLoopTest, QuitAndKeyInOnePassStillHandleTheKeyAndDrawOneFrame) {
-    pushQuit();
-    pushKey(SDL_KEYDOWN, SDLK_x);
-    app->run();
+    run({quit(), key(SDL_KEYDOWN, SDLK_x)});
     EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_x), "frame"}));
     EXPECT_TRUE(InputState::instance().isHeld(InputState::UP));
 }
 
 TEST_F(EventLoopTest, EscapeEndsTheLoopAfterThePassEvenWithKeysHeld) {
-    pushKey(SDL_KEYDOWN, SDLK_w);
-    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
-    pushKey(SDL_KEYDOWN, SDLK_a);
-    app->run();
-    EXPECT_EQ(log,
-              (std::vector<std::string>{"init", down(SDLK_w), down(SDLK_ESCAPE), down(SDLK_a), "frame"}));
+    run({key(SDL_KEYDOWN, SDLK_w), key(SDL_KEYDOWN, SDLK_ESCAPE), key(SDL_KEYDOWN, SDLK_a)});
+    EXPECT_EQ(log, (std::vector<std::string>{"init", down(SDLK_w), down(SDLK_ESCAPE), down(SDLK_a), "frame"}));
     EXPECT_TRUE(InputState::instance().isHeld(InputState::FORWARD));
 }
 
@@ -245,15 +218,11 @@ TEST_F(EventLoopTest, ResizeToHeightZeroKeepsTheAspectRatioFinite) {
     resize.resize.type = SDL_VIDEORESIZE;
     resize.resize.w = 640;
     resize.resize.h = 0;
-    push(resize);
-    pushQuit();
-    app->run();
+    run({resize, quit()});
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[1], "resize 640x0");
-    EXPECT_EQ(CoreEngine::instance().getWidth(), 640);
-    EXPECT_EQ(CoreEngine::instance().getHeight(), 1);
-    for (float v : app->projectionAfterResize)
-        EXPECT_TRUE(std::isfinite(v));
+    EXPECT_EQ(CoreEngine::instance().getWidth() * 1000 + CoreEngine::instance().getHeight(), 640001);
+    for (float v : app->projectionAfterResize) EXPECT_TRUE(std::isfinite(v));
     EXPECT_NEAR(app->projectionAfterResize[5] / app->projectionAfterResize[0], 640.0f, 1e-2f);
     EXPECT_EQ(app->getHeight(), 600); // the application's own size is unchanged
 }
@@ -263,7 +232,6 @@ TEST_F(EventLoopTest, InitTwiceInitialisesTheRootOnce) {
     app->onInit();
     EXPECT_EQ(inits, 1);
     EXPECT_TRUE(CoreEngine::instance().isRunning());
-    pushQuit();
-    app->run(); // the loop's own onInit does nothing more either
+    run({quit()}); // the loop's own onInit does nothing more either
     EXPECT_EQ(inits, 1);
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "geometry/SingleTexturedMesh.h"
 #include "resources/TextureDatabase.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 using zel::HeightmapLoader;
 using zel::Terrain;
@@ -27,35 +27,21 @@ namespace {
 
 const Vector3 ORIGIN(-400.0f, -20.0f, -400.0f);
 
-// Writes an uncompressed true-colour TGA (top row first) whose pixel (x, y) has
-// all three colour bytes set to grey(x, y); 32-bit files get alpha 255.
+// A TGA heightmap in a scratch folder whose pixel (x, y) has the grey grey(x, y).
 std::string writeTga(const std::string& name, int width, int height, int bits,
                      const std::function<int(int, int)>& grey) {
     static const std::string dir = zeltest::scratchDir("terrain");
-    const std::string path = dir + "/" + name;
-    std::vector<std::uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    bytes.push_back(width & 0xff);
-    bytes.push_back(width >> 8);
-    bytes.push_back(height & 0xff);
-    bytes.push_back(height >> 8);
-    bytes.push_back(static_cast<std::uint8_t>(bits));
-    bytes.push_back(static_cast<std::uint8_t>(0x20 | (bits == 32 ? 8 : 0)));
-    for (int y = 0; y < height; ++y) {
+    std::vector<zeltest::RGBA> pixels;
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const auto g = static_cast<std::uint8_t>(grey(x, y));
-            bytes.insert(bytes.end(), {g, g, g});
-            if (bits == 32) bytes.push_back(255);
+            const auto g = static_cast<unsigned char>(grey(x, y));
+            pixels.push_back({g, g, g, 255});
         }
-    }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return path;
+    zeltest::writeTGA(dir + "/" + name, width, height, bits, pixels);
+    return dir + "/" + name;
 }
 
-void expectVector(const Vector3& actual, const Vector3& expected) {
-    EXPECT_FLOAT_EQ(actual.x, expected.x);
-    EXPECT_FLOAT_EQ(actual.y, expected.y);
-    EXPECT_FLOAT_EQ(actual.z, expected.z);
-}
+using zeltest::expectNear;
 
 // Builds a terrain with the demo's placement, discarding what it prints.
 std::unique_ptr<Terrain> makeTerrain(const std::string& heightmap, std::string* printed = nullptr,
@@ -94,17 +80,13 @@ protected:
 } // namespace
 
 TEST(HeightmapSampling, PixelPositions) {
-    // Column 99 of 100 samples trunc(0.99 * W), never W itself.
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 256), 253);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 37), 36);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1000), 990);
-    EXPECT_EQ(HeightmapLoader::samplePosition(50, 100, 256), 128);
-    EXPECT_EQ(HeightmapLoader::samplePosition(0, 100, 256), 0);
-    // Images smaller than the grid repeat pixels and stay inside the image.
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 1), 0);
-    EXPECT_EQ(HeightmapLoader::samplePosition(99, 100, 3), 2);
-    EXPECT_EQ(HeightmapLoader::samplePosition(100, 100, 3), 2);
-    EXPECT_EQ(HeightmapLoader::samplePosition(5, 100, 0), 0);
+    // Column 99 of 100 samples trunc(0.99 * W), never W itself; images smaller
+    // than the grid repeat pixels and stay inside the image.
+    const int cases[][4] = {{99, 100, 256, 253}, {99, 100, 37, 36}, {99, 100, 1000, 990}, {50, 100, 256, 128},
+                            {0, 100, 256, 0},    {99, 100, 1, 0},   {99, 100, 3, 2},      {100, 100, 3, 2},
+                            {5, 100, 0, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(HeightmapLoader::samplePosition(c[0], c[1], c[2]), c[3]) << c[0] << " of " << c[2];
 }
 
 TEST(HeightmapSampling, GridFromRawPixels) {
@@ -114,11 +96,11 @@ TEST(HeightmapSampling, GridFromRawPixels) {
     const auto grid = HeightmapLoader::sampleGrid(pixels.data(), 4, 2, 3, {1, 2, 3}, 0.5f, 4, 4, 8, 16);
     ASSERT_EQ(grid.size(), 16u);
     // Rows 0 and 1 sample image row 0, rows 2 and 3 image row 1.
-    expectVector(grid[0], {1, 2 + 5, 3});
-    expectVector(grid[3], {1 + 6, 2 + 20, 3});
-    expectVector(grid[1 * 4 + 2], {1 + 4, 2 + 15, 3 + 4});
-    expectVector(grid[2 * 4 + 0], {1, 2 + 25, 3 + 8});
-    expectVector(grid[3 * 4 + 3], {1 + 6, 2 + 40, 3 + 12});
+    expectNear(grid[0], {1, 2 + 5, 3});
+    expectNear(grid[3], {1 + 6, 2 + 20, 3});
+    expectNear(grid[1 * 4 + 2], {1 + 4, 2 + 15, 3 + 4});
+    expectNear(grid[2 * 4 + 0], {1, 2 + 25, 3 + 8});
+    expectNear(grid[3 * 4 + 3], {1 + 6, 2 + 40, 3 + 12});
 
     // No pixels: flat at origin.y. No columns: no grid.
     for (const auto& p : HeightmapLoader::sampleGrid(nullptr, 0, 0, 0, {1, 2, 3}, 0.5f, 3, 3, 3, 3)) {
@@ -144,7 +126,7 @@ TEST_F(TerrainTest, LoaderReportsRgbaOnlyFor32BitImages) {
     // An unloaded loader gives a flat grid.
     const auto flat = missing.createVertexGrid(ORIGIN, 0.1f, 2, 2, 8, 8);
     ASSERT_EQ(flat.size(), 4u);
-    expectVector(flat[3], {-396, -20, -396});
+    expectNear(flat[3], {-396, -20, -396});
 }
 
 TEST_F(TerrainTest, GridCellsBecomeTwoUpwardTrianglesInOneMesh) {
@@ -161,29 +143,25 @@ TEST_F(TerrainTest, GridCellsBecomeTwoUpwardTrianglesInOneMesh) {
         return Vector3(-400.0f + 8.0f * i, -20.0f + 0.1f * static_cast<float>(px + 2 * pz), -400.0f + 8.0f * j);
     };
     const zel::Triangle& first = *mesh.getTriangles()[0];
-    expectVector(first.positions[0], vertex(0, 0));
-    expectVector(first.positions[1], vertex(0, 1));
-    expectVector(first.positions[2], vertex(1, 0));
-    EXPECT_FLOAT_EQ(first.texCoords[0].u, 0.0f);
-    EXPECT_FLOAT_EQ(first.texCoords[0].v, 0.0f);
-    EXPECT_FLOAT_EQ(first.texCoords[1].u, 0.0f);
-    EXPECT_FLOAT_EQ(first.texCoords[1].v, 0.2f);
-    EXPECT_FLOAT_EQ(first.texCoords[2].u, 0.2f);
-    EXPECT_FLOAT_EQ(first.texCoords[2].v, 0.0f);
+    expectNear(first.positions[0], vertex(0, 0));
+    expectNear(first.positions[1], vertex(0, 1));
+    expectNear(first.positions[2], vertex(1, 0));
+    EXPECT_TRUE(first.texCoords[0] == zel::Vector2(0, 0) && first.texCoords[1] == zel::Vector2(0, 0.2f) &&
+                first.texCoords[2] == zel::Vector2(0.2f, 0));
     EXPECT_EQ(first.texture, nullptr);
 
     const zel::Triangle& second = *mesh.getTriangles()[1];
-    expectVector(second.positions[0], vertex(1, 0));
-    expectVector(second.positions[1], vertex(0, 1));
-    expectVector(second.positions[2], vertex(1, 1));
+    expectNear(second.positions[0], vertex(1, 0));
+    expectNear(second.positions[1], vertex(0, 1));
+    expectNear(second.positions[2], vertex(1, 1));
 
     // The last cell: row 98, column 98, ending at grid vertex (99, 99).
     const zel::Triangle& last = *mesh.getTriangles().back();
-    expectVector(last.positions[2], vertex(99, 99));
+    expectNear(last.positions[2], vertex(99, 99));
     EXPECT_NEAR(last.texCoords[2].u, 19.8f, 1e-4f);
     EXPECT_NEAR(last.texCoords[2].v, 19.8f, 1e-4f);
     // Triangles run row by row: triangle 2 * 99 starts row 1.
-    expectVector(mesh.getTriangles()[198]->positions[0], vertex(0, 1));
+    expectNear(mesh.getTriangles()[198]->positions[0], vertex(0, 1));
 
     for (const auto& t : mesh.getTriangles()) {
         ASSERT_NE(t->plane, nullptr);
@@ -194,21 +172,14 @@ TEST_F(TerrainTest, GridCellsBecomeTwoUpwardTrianglesInOneMesh) {
 
     // The model box spans the grid: one step short of origin + size.
     ASSERT_NE(terrain->getBoundingBox(), nullptr);
-    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->minX, -400.0f);
-    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->maxX, 392.0f);
-    EXPECT_FLOAT_EQ(terrain->getBoundingBox()->maxZ, 392.0f);
+    EXPECT_TRUE(terrain->getBoundingBox()->minX == -400.0f && terrain->getBoundingBox()->maxX == 392.0f &&
+                terrain->getBoundingBox()->maxZ == 392.0f);
 }
 
-TEST_F(TerrainTest, BlackAndWhiteHeightmapsAreFlat) {
-    const auto black = makeTerrain(writeTga("black.tga", 16, 16, 32, [](int, int) { return 0; }));
-    const auto [blackLow, blackHigh] = heightRange(*black);
-    EXPECT_FLOAT_EQ(blackLow, -20.0f);
-    EXPECT_FLOAT_EQ(blackHigh, -20.0f);
-
-    const auto white = makeTerrain(writeTga("white.tga", 16, 16, 32, [](int, int) { return 255; }));
-    const auto [whiteLow, whiteHigh] = heightRange(*white);
-    EXPECT_FLOAT_EQ(whiteLow, -20.0f + 25.5f);
-    EXPECT_FLOAT_EQ(whiteHigh, -20.0f + 25.5f);
+TEST_F(TerrainTest, WhiteHeightmapIsFlatAtTheHeightScaleTimes255) {
+    const auto [low, high] = heightRange(*makeTerrain(writeTga("white.tga", 16, 16, 32, [](int, int) { return 255; })));
+    EXPECT_FLOAT_EQ(low, -20.0f + 25.5f);
+    EXPECT_FLOAT_EQ(high, -20.0f + 25.5f);
 }
 
 TEST_F(TerrainTest, NonSquareAnd24BitHeightmapsSampleTheirOwnAxes) {
@@ -271,7 +242,7 @@ TEST_F(TerrainTest, MeshesAreChunkedByTriangleCount) {
     EXPECT_EQ(terrain->getMeshes()[0]->getTriangles().size(), 4u);
     EXPECT_EQ(terrain->getMeshes()[4]->getTriangles().size(), 2u);
     // Two cells per mesh: the third starts with cell 4, column 1 of row 1.
-    expectVector(terrain->getMeshes()[2]->getTriangles()[0]->positions[0], {1, 0, 1});
+    expectNear(terrain->getMeshes()[2]->getTriangles()[0]->positions[0], {1, 0, 1});
     // Too few rows or columns, or a grid smaller than its counts: nothing.
     terrain->getMeshes().clear();
     terrain->buildMeshes(grid, 1, 16);

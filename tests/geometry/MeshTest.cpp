@@ -30,14 +30,9 @@ std::unique_ptr<Mesh> meshOf(std::initializer_list<Triangle> triangles) {
     return mesh;
 }
 
-void expectBox(const BoundingBox& b, float x0, float y0, float z0, float x1, float y1, float z1) {
-    EXPECT_FLOAT_EQ(b.minX, x0);
-    EXPECT_FLOAT_EQ(b.minY, y0);
-    EXPECT_FLOAT_EQ(b.minZ, z0);
-    EXPECT_FLOAT_EQ(b.maxX, x1);
-    EXPECT_FLOAT_EQ(b.maxY, y1);
-    EXPECT_FLOAT_EQ(b.maxZ, z1);
-}
+// The box's six bounds, comparable in one expectation.
+std::vector<float> bounds(const BoundingBox& b) { return {b.minX, b.minY, b.minZ, b.maxX, b.maxY, b.maxZ}; }
+using Bounds = std::vector<float>;
 
 } // namespace
 
@@ -74,12 +69,12 @@ TEST(GeometryTest, PointInTriangleCountsEdgesAsInside) {
 TEST(MeshTest, BoundsAndHeightQuery) {
     auto empty = meshOf({});
     EXPECT_TRUE(empty->init());
-    expectBox(*empty->getBoundingBox(), 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(bounds(*empty->getBoundingBox()), (Bounds{0, 0, 0, 0, 0, 0}));
     EXPECT_FLOAT_EQ(empty->getBoundingSphere()->radius, 0.0f);
 
     auto mesh = meshOf({tri({-1, 2, 3}, {4, -5, 6}, {0, 0, 0}), tri({1, 1, 1}, {2, 2, -7}, {3, 3, 3})});
     mesh->init();
-    expectBox(*mesh->getBoundingBox(), -1, -5, -7, 4, 3, 6);
+    EXPECT_EQ(bounds(*mesh->getBoundingBox()), (Bounds{-1, -5, -7, 4, 3, 6}));
     const BoundingSphere& s = *mesh->getBoundingSphere();
     EXPECT_EQ(s.centre, Vector3(9.0f / 6, 3.0f / 6, 1.0f));  // mean of the six positions
     EXPECT_FLOAT_EQ(s.radius, std::sqrt((Vector3(2, 2, -7) - s.centre).lengthSquared()));
@@ -124,18 +119,17 @@ TEST(MeshModelTest, BoxScaleAndPlacement) {
     placed.computeBoundingBox();
     placed.placeAt(10, 5, 10);
     const Triangle& t = *placed.getMeshes()[0]->getTriangles()[0];
-    EXPECT_EQ(t.positions[0], Vector3(9.5f, 5, 9.5f));
-    EXPECT_EQ(t.positions[1], Vector3(9.5f, 5, 10.5f));
-    EXPECT_EQ(t.positions[2], Vector3(10.5f, 5, 9.5f));
-    expectBox(*placed.getBoundingBox(), 9.5f, 5, 9.5f, 10.5f, 5, 10.5f);
+    EXPECT_TRUE(t.positions[0] == Vector3(9.5f, 5, 9.5f) && t.positions[1] == Vector3(9.5f, 5, 10.5f) &&
+                t.positions[2] == Vector3(10.5f, 5, 9.5f));
+    EXPECT_EQ(bounds(*placed.getBoundingBox()), (Bounds{9.5f, 5, 9.5f, 10.5f, 5, 10.5f}));
 
     MeshModel scaled;
     scaled.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
     scaled.computeBoundingBox();
     scaled.scale(2.0f);
-    expectBox(*scaled.getBoundingBox(), -1, -2, 1, 3, 4, 5);  // stale until recomputed
+    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5}));  // stale until recomputed
     scaled.computeBoundingBox();
-    expectBox(*scaled.getBoundingBox(), -2, -4, 2, 6, 8, 10);
+    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
 }
 
 TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {

@@ -5,6 +5,7 @@
 
 #include <GL/glew.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -52,10 +53,7 @@ GLhandleARB currentProgram() { return glGetHandleARB(GL_PROGRAM_OBJECT_ARB); }
 
 std::unique_ptr<Light> makeLight(float x, float y, float z, float r, float g, float b) {
     auto light = std::make_unique<Light>();
-    const float position[4] = {x, y, z, 1.0f};
-    const float color[4] = {r, g, b, 1.0f};
-    std::copy(position, position + 4, light->position);
-    std::copy(color, color + 4, light->color);
+    *light = Light{{x, y, z, 1.0f}, {r, g, b, 1.0f}};
     return light;
 }
 
@@ -184,20 +182,13 @@ TEST_F(GeometryGLTest, LightShaderNeedsExactlyThreeLights) {
     EXPECT_EQ(currentProgram(), handle);
     glUseProgramObjectARB(0);
 
-    const Light* lights[3] = {l0.get(), l1.get(), l2.get()};
-    const char* positions[3] = {"lightPosition0", "lightPosition1", "lightPosition2"};
-    const char* colors[3] = {"lightColor0", "lightColor1", "lightColor2"};
-    for (int i = 0; i < 3; ++i) {
-        glGetUniformfvARB(handle, glGetUniformLocationARB(handle, positions[i]), value);
-        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(value[k], lights[i]->position[k]) << positions[i];
-        glGetUniformfvARB(handle, glGetUniformLocationARB(handle, colors[i]), value);
-        for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(value[k], lights[i]->color[k]) << colors[i];
-    }
-    glGetUniformfvARB(handle, glGetUniformLocationARB(handle, "dayNightCycle"), value);
-    EXPECT_FLOAT_EQ(value[0], DayNightCycle::instance().getValue());
-    GLint sampler = -1;
-    glGetUniformivARB(handle, glGetUniformLocationARB(handle, "texture"), &sampler);
-    EXPECT_EQ(sampler, 0);
+    using U = std::array<float, 4>;
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1, 2, 3, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.4f, 0.5f, 0.6f, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{7, 8, 9, 0}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.7f, 0.8f, 0.9f, 0.25f}));
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(handle, "dayNightCycle")[0], DayNightCycle::instance().getValue());
+    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
 }
 
 TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {

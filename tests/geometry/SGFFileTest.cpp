@@ -24,21 +24,16 @@ void expectFace(const SGFFace& f, int i0, int i1, int i2) {
 } // namespace
 
 TEST(SGFFileTest, NumbersReadLikeFormattedStreamInput) {
-    EXPECT_FLOAT_EQ(SGFFile::toFloat("  -1.5e2xyz"), -150.0f);
-    EXPECT_FLOAT_EQ(SGFFile::toFloat(".5"), 0.5f);
-    EXPECT_FLOAT_EQ(SGFFile::toFloat("2e+x"), 2.0f);  // an exponent needs a digit
-    for (const char* none : {"", "-", "abc", "nan", "inf"}) EXPECT_EQ(SGFFile::toFloat(none), 0.0f) << none;
-    EXPECT_EQ(SGFFile::toFloat("0x10"), 0.0f);        // no hex: "0", then garbage
-    EXPECT_EQ(SGFFile::toFloat("1e39"), FLT_MAX);     // overflow saturates
-    EXPECT_EQ(SGFFile::toFloat("-1e400"), -FLT_MAX);
-
-    EXPECT_EQ(SGFFile::toInt(" 42abc"), 42);
-    EXPECT_EQ(SGFFile::toInt("-7"), -7);
-    EXPECT_EQ(SGFFile::toInt("3.9"), 3);
-    EXPECT_EQ(SGFFile::toInt("x1"), 0);
-    EXPECT_EQ(SGFFile::toInt("99999999999999999999"), 2147483647);
-    EXPECT_EQ(SGFFile::toInt("-99999999999"), -2147483647 - 1);
-
+    const std::pair<const char*, float> floats[] = {
+        {"  -1.5e2xyz", -150.0f}, {".5", 0.5f}, {"2e+x", 2.0f}, // an exponent needs a digit
+        {"", 0.0f}, {"-", 0.0f}, {"abc", 0.0f}, {"nan", 0.0f}, {"inf", 0.0f},
+        {"0x10", 0.0f}, // no hex: "0", then garbage
+        {"1e39", FLT_MAX}, {"-1e400", -FLT_MAX}}; // overflow saturates
+    for (const auto& [text, value] : floats) EXPECT_EQ(SGFFile::toFloat(text), value) << text;
+    const std::pair<const char*, int> ints[] = {{" 42abc", 42}, {"-7", -7}, {"3.9", 3}, {"x1", 0},
+                                                {"99999999999999999999", 2147483647},
+                                                {"-99999999999", -2147483647 - 1}};
+    for (const auto& [text, value] : ints) EXPECT_EQ(SGFFile::toInt(text), value) << text;
     EXPECT_EQ(SGFFile::afterLast("a\\b\\c.tga", '\\'), "c.tga");
     EXPECT_EQ(SGFFile::afterLast("a/b/c.tga", '\\'), "a/b/c.tga");
 }

@@ -1,3 +1,4 @@
+// Boxes, vectors and the view frustum (planes taken from real GL matrices).
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -9,43 +10,29 @@
 
 using namespace zel;
 
-TEST(BoundingBoxTest, ContainsIsInclusiveOnFacesEdgesAndCorners) {
+TEST(BoundingBoxTest, ContainmentIsInclusiveAndTheBaseCentreIsTheMiddleOfTheBottomFace) {
     const BoundingBox box(0, 0, 0, 2, 2, 2);
-    EXPECT_TRUE(box.contains(0, 1, 1)); // face
-    EXPECT_TRUE(box.contains(2, 2, 1)); // edge
-    EXPECT_TRUE(box.contains(2, 2, 2)); // corner
-    EXPECT_FALSE(box.contains(2.0001f, 1, 1));
-    EXPECT_FALSE(box.contains(1, -0.0001f, 1));
-    EXPECT_FALSE(box.contains(1, 1, 2.5f));
-}
+    EXPECT_TRUE(box.contains(0, 1, 1) && box.contains(2, 2, 1) && box.contains(2, 2, 2)); // face, edge, corner
+    EXPECT_FALSE(box.contains(2.0001f, 1, 1) || box.contains(1, -0.0001f, 1) || box.contains(1, 1, 2.5f));
 
-TEST(BoundingBoxTest, ContainsBoxAcceptsItselfAndRejectsAnyOverhang) {
-    const BoundingBox box(-1, -1, -1, 1, 1, 1);
     EXPECT_TRUE(box.containsBox(box));
-    const float d = 0.001f;
-    EXPECT_FALSE(box.containsBox({-1 - d, -1, -1, 1, 1, 1}));
-    EXPECT_FALSE(box.containsBox({-1, -1 - d, -1, 1, 1, 1}));
-    EXPECT_FALSE(box.containsBox({-1, -1, -1 - d, 1, 1, 1}));
-    EXPECT_FALSE(box.containsBox({-1, -1, -1, 1 + d, 1, 1}));
-    EXPECT_FALSE(box.containsBox({-1, -1, -1, 1, 1 + d, 1}));
-    EXPECT_FALSE(box.containsBox({-1, -1, -1, 1, 1, 1 + d}));
-}
+    // Any overhang of any face is refused.
+    for (int side = 0; side < 6; ++side) {
+        float b[6] = {0, 0, 0, 2, 2, 2};
+        b[side] += side < 3 ? -0.001f : 0.001f;
+        EXPECT_FALSE(box.containsBox({b[0], b[1], b[2], b[3], b[4], b[5]})) << side;
+    }
+    EXPECT_EQ(BoundingBox(-1, 2, -3, 3, 6, 5).baseCenter(), Vector3(1, 2, 1));
 
-TEST(BoundingBoxTest, BaseCenterIsTheMiddleOfTheBottomFace) {
-    const Vector3 c = BoundingBox(-1, 2, -3, 3, 6, 5).baseCenter();
-    EXPECT_EQ(c, Vector3(1, 2, 1));
-}
-
-TEST(VectorTest, CrossAndNormalise) {
     EXPECT_EQ(cross({1, 0, 0}, {0, 1, 0}), Vector3(0, 0, 1));
     Vector3 v(3, 0, 4);
     v.normalise();
-    EXPECT_FLOAT_EQ(v.x, 0.6f);
-    EXPECT_FLOAT_EQ(v.z, 0.8f);
+    zeltest::expectNear(v, {0.6f, 0, 0.8f}, 1e-7f);
 }
 
 class FrustumTest : public zeltest::GLTest {
 protected:
+    // The frustum of gluPerspective(45, 4 / 3, 0.1, 1500) with an identity view.
     Frustum frustumFromPerspective() {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -58,33 +45,21 @@ protected:
     }
 };
 
-TEST_F(FrustumTest, PlanesFromRealMatrices) {
+TEST_F(FrustumTest, PlanesComeInTheFixedOrderFaceInwardAndFollowTheView) {
     const Frustum f = frustumFromPerspective();
-    EXPECT_NEAR(f.planes[Frustum::NEAR][0], 0.0f, 1e-5f);
-    EXPECT_NEAR(f.planes[Frustum::NEAR][1], 0.0f, 1e-5f);
-    EXPECT_NEAR(f.planes[Frustum::NEAR][2], -1.0f, 1e-5f);
-    EXPECT_NEAR(f.planes[Frustum::NEAR][3], -0.1f, 1e-4f);
-    for (int p = 0; p < 6; ++p)
-        EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
+    const float nearPlane[4] = {0.0f, 0.0f, -1.0f, -0.1f};
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(f.planes[Frustum::NEAR][k], nearPlane[k], 1e-4f) << k;
+    for (int p = 0; p < 6; ++p) EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
     EXPECT_NEAR(f.planeDistance(Frustum::FAR, 0, 0, -1500.0f), 0.0f, 1.0f); // float precision at 1500
-}
+    EXPECT_TRUE(f.planes[Frustum::RIGHT][0] < 0 && f.planes[Frustum::LEFT][0] > 0);
+    EXPECT_TRUE(f.planes[Frustum::BOTTOM][1] > 0 && f.planes[Frustum::TOP][1] < 0);
+    EXPECT_TRUE(f.planes[Frustum::FAR][2] > 0);
+    for (const auto& p : f.planes) EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
 
-TEST_F(FrustumTest, PlanesComeInTheFixedOrderAndFaceInward) {
-    const Frustum f = frustumFromPerspective();
-    EXPECT_LT(f.planes[Frustum::RIGHT][0], 0.0f);
-    EXPECT_GT(f.planes[Frustum::LEFT][0], 0.0f);
-    EXPECT_GT(f.planes[Frustum::BOTTOM][1], 0.0f);
-    EXPECT_LT(f.planes[Frustum::TOP][1], 0.0f);
-    EXPECT_GT(f.planes[Frustum::FAR][2], 0.0f);
-    EXPECT_LT(f.planes[Frustum::NEAR][2], 0.0f);
-    for (const auto& p : f.planes)
-        EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
-    // A translated view moves the planes with it.
     glTranslatef(0.0f, 0.0f, -10.0f);
     Frustum moved;
     moved.extract();
-    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10),
-                1e-4f);
+    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10), 1e-4f);
     glLoadIdentity();
 }
 

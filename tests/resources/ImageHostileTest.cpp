@@ -2,7 +2,7 @@
 // tests. They matter most in the sanitizer build, where the faults they caught
 // stop the test process.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/Image.h"
 #include "support/GLContext.h"
 

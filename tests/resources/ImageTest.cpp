@@ -1,7 +1,7 @@
 // Image decoding: byte order per file type, colour key, odd depths and widths,
 // extension rules and the ways a file can be bad.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/Image.h"
 #include "support/GLContext.h"
 

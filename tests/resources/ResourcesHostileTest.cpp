@@ -7,7 +7,7 @@
 // TextureResourceFile::MAX_FILE_BYTES (4 MiB), keeps every entry in file order
 // and answers lookups from the first.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/GPUProgram.h"
 #include "resources/Image.h"
 #include "resources/TextureResourceFile.h"

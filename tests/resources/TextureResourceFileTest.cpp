@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace zel;
 
@@ -33,15 +34,8 @@ std::string describe(const TextureEntry& e) {
 
 std::string describe(bool alpha, int r, int g, int b, GLint min, GLint mag, bool mip, GLint s, GLint t) {
     TextureEntry e;
-    e.alpha = alpha;
-    e.red = r;
-    e.green = g;
-    e.blue = b;
-    e.minFilter = min;
-    e.magFilter = mag;
-    e.mipmaps = mip;
-    e.wrapS = s;
-    e.wrapT = t;
+    std::tie(e.alpha, e.red, e.green, e.blue, e.minFilter, e.magFilter, e.mipmaps, e.wrapS, e.wrapT) =
+        std::make_tuple(alpha, r, g, b, min, mag, mip, s, t);
     return describe(e);
 }
 

@@ -2,7 +2,7 @@
 // filters, wrap modes, mipmap levels, keyed alpha, cube map faces), read back
 // with glGet*, and the registry's loading, sharing, fallbacks and release.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/TextureDatabase.h"
 #include "resources/TextureFactory.h"
 #include "support/GLContext.h"
@@ -101,9 +101,8 @@ TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
                                                GL_REPEAT, GL_REPEAT, false);
     EXPECT_EQ(describe(*plain), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGB));
     back = readBack(GL_TEXTURE_2D, GL_RGB, 15);
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 15; ++i)
         EXPECT_TRUE(back[i * 3] == pixels[i].r && back[i * 3 + 1] == pixels[i].g && back[i * 3 + 2] == pixels[i].b) << i;
-    }
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4);
@@ -156,10 +155,10 @@ TEST_F(TextureTest, CubeMapFacesInTableOrder) {
     ASSERT_NE(cube, 0u);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_CUBE_MAP));
     glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-    GLint minFilter = 0, magFilter = 0;
-    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(minFilter * 10000 + magFilter, GL_NEAREST * 10000 + GL_NEAREST);
+    GLint filters[2] = {0, 0};
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, &filters[0]);
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, &filters[1]);
+    EXPECT_TRUE(filters[0] == GL_NEAREST && filters[1] == GL_NEAREST);
     for (int face = 0; face < 6; ++face) {
         EXPECT_EQ(level0(targets[face], GL_TEXTURE_WIDTH), 8) << face;
         EXPECT_EQ(level0(targets[face], GL_TEXTURE_INTERNAL_FORMAT), GL_RGB) << face;
@@ -187,9 +186,8 @@ protected:
         std::vector<RGBA> pixels = zeltest::gradient(4, 4);
         pixels[0] = {10, 20, 30, 255};
         pixels[5] = {0, 0, 0, 255};
-        for (const char* name : {"a.bmp", "b.bmp", "nearest.bmp", "padded.bmp", "font.bmp", "twice.bmp", "sky.bmp"}) {
+        for (const char* name : {"a.bmp", "b.bmp", "nearest.bmp", "padded.bmp", "font.bmp", "twice.bmp", "sky.bmp"})
             zeltest::writeBMP24(dir + name, 4, 4, pixels);
-        }
         std::ofstream(dir + "textures.xml")
             << "<textures><texture><filename>nearest.bmp</filename><filter minfilter=\"nearest\" "
                "magfilter=\"nearest\"/><wrap s=\"clamp\" t=\"clamp\"/></texture>"

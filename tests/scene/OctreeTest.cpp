@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
 
 #include "scene/Octree.h"
 #include "TreeTestSupport.h"
@@ -34,25 +32,25 @@ TEST(OctreeBuild, OctantBoxesFollowTheFixedOrder) {
     };
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
-        expectBox(OctreeNode::octantBox(CUBE, i), expected[i]);
+        EXPECT_EQ(corners(OctreeNode::octantBox(CUBE, i)), corners(expected[i]));
     }
     // An off-origin, non-cubic box splits at its own centre.
-    expectBox(OctreeNode::octantBox(BoundingBox(-2, 10, 1, 6, 14, 2), 6), BoundingBox(2, 12, 1.5f, 6, 14, 2));
+    EXPECT_EQ(corners(OctreeNode::octantBox(BoundingBox(-2, 10, 1, 6, 14, 2), 6)), corners({2, 12, 1.5f, 6, 14, 2}));
 }
 
 TEST(OctreeBuild, FindOctantTakesTheFirstContainingOctant) {
-    // Touching the centre plane x = 4 from below stays in the low octant.
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(1, 1, 1, 4, 3, 3)), 0);
-    // Zero extent on a splitting plane fits two octants: the lower index wins.
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(4, 1, 1, 4, 2, 2)), 0);
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(5, 4, 5, 6, 4, 6)), 5);
-    // A point on the centre lies in all eight octants.
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(4, 4, 4, 4, 4, 4)), 0);
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(5, 5, 5, 7, 7, 7)), 6);
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(1, 5, 5, 2, 7, 7)), 7);
-    // Crossing a centre plane or poking out of the node fits nowhere.
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(3, 1, 1, 5, 2, 2)), -1);
-    EXPECT_EQ(OctreeNode::findOctant(CUBE, BoundingBox(-1, 1, 1, 2, 2, 2)), -1);
+    const struct {
+        BoundingBox box;
+        int octant;
+    } cases[] = {
+        {{1, 1, 1, 4, 3, 3}, 0},  // touching the centre plane x = 4 from below stays low
+        {{4, 1, 1, 4, 2, 2}, 0},  // zero extent on a splitting plane: the lower index wins
+        {{5, 4, 5, 6, 4, 6}, 5},  {{4, 4, 4, 4, 4, 4}, 0}, // a point on the centre lies in all eight
+        {{5, 5, 5, 7, 7, 7}, 6},  {{1, 5, 5, 2, 7, 7}, 7},
+        {{3, 1, 1, 5, 2, 2}, -1}, // crossing a centre plane
+        {{-1, 1, 1, 2, 2, 2}, -1}, // poking out of the node
+    };
+    for (const auto& c : cases) EXPECT_EQ(OctreeNode::findOctant(CUBE, c.box), c.octant) << c.box.minX;
 }
 
 TEST(OctreeBuild, TwoMeshesInOctantZeroAndOneAcrossTheCentre) {
@@ -70,7 +68,7 @@ TEST(OctreeBuild, TwoMeshesInOctantZeroAndOneAcrossTheCentre) {
     const OctreeNode& child = *root.getChild(0);
     EXPECT_EQ(child.getChildCount(), 0u);
     EXPECT_EQ(child.getMeshes(), (std::vector<Mesh*>{meshes[0].get(), meshes[1].get()}));
-    expectBox(child.getBox(), {0, 0, 0, 4, 4, 4});
+    EXPECT_EQ(corners(child.getBox()), corners({0, 0, 0, 4, 4, 4}));
     EXPECT_EQ(child.getDepth(), 1);
 }
 
@@ -134,27 +132,7 @@ TEST(OctreeBuild, AllStraddlingMeshesStayInAChildlessRoot) {
 }
 
 TEST(OctreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
-    // Identical point-sized meshes keep fitting into ever smaller octants; the
-    // depth bound stops the subdivision. Also a maxMeshesPerNode of 0 and 1,
-    // which split every non-empty child again.
-    for (unsigned maxMeshes : {0u, 1u, 10u}) {
-        SCOPED_TRACE(maxMeshes);
-        std::vector<std::unique_ptr<Mesh>> meshes;
-        for (int i = 0; i < 200; ++i) meshes.push_back(makeBoxMesh({1, 1, 1, 1, 1, 1}));
-        for (int i = 0; i < 50; ++i) meshes.push_back(makeBoxMesh({7, 2, 3, 7, 2, 3}));
-        for (int i = 0; i < 50; ++i) meshes.push_back(makeBoxMesh({0, 0, 0, 8, 8, 8}));
-        const auto owner = buildNode(meshes, maxMeshes);
-        const OctreeNode& root = *owner;
-
-        std::vector<const Mesh*> held;
-        int maxDepth = 0;
-        collectMeshes(root, held, maxDepth);
-        EXPECT_LE(maxDepth, OctreeNode::MAX_DEPTH);
-        EXPECT_EQ(held.size(), meshes.size());
-        const std::set<const Mesh*> unique(held.begin(), held.end());
-        EXPECT_EQ(unique.size(), meshes.size());
-        for (const auto& m : meshes) EXPECT_EQ(unique.count(m.get()), 1u);
-    }
+    expectDegenerateInputEnds<OctreeNode>(CUBE, {{7, 2, 3, 7, 2, 3}, {0, 0, 0, 8, 8, 8}});
 }
 
 TEST(OctreeTree, InitBuildsOverTheModelBox) {
@@ -164,23 +142,12 @@ TEST(OctreeTree, InitBuildsOverTheModelBox) {
     ASSERT_TRUE(tree.init());
     ASSERT_NE(tree.getRoot(), nullptr);
     ASSERT_NE(tree.getModelBoundingBox(), nullptr);
-    expectBox(*tree.getModelBoundingBox(), CUBE);
-    expectBox(tree.getRoot()->getBox(), CUBE);
+    EXPECT_EQ(corners(*tree.getModelBoundingBox()), corners(CUBE));
+    EXPECT_EQ(corners(tree.getRoot()->getBox()), corners(CUBE));
     const auto& meshes = tree.getModel()->getMeshes();
     EXPECT_EQ(tree.getRoot()->getMeshes(), (std::vector<Mesh*>{meshes[0].get()}));
     EXPECT_EQ(tree.getRoot()->getChild(0)->getMeshes(), (std::vector<Mesh*>{meshes[1].get()}));
     EXPECT_EQ(tree.getRoot()->getChild(6)->getMeshes(), (std::vector<Mesh*>{meshes[2].get()}));
 }
 
-TEST(OctreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) {
-    zel::Octree noModel(nullptr, 10, false);
-    EXPECT_FALSE(noModel.init());
-    EXPECT_EQ(noModel.getRoot(), nullptr);
-
-    zel::Octree empty(std::make_unique<zel::MeshModel>(), 10, false);
-    EXPECT_TRUE(empty.init());
-    EXPECT_EQ(empty.getRoot(), nullptr);
-    EXPECT_EQ(empty.getModelBoundingBox(), nullptr);
-    empty.renderWith(nullptr);
-    EXPECT_EQ(empty.getStats(), zel::CullingStats());
-}
+TEST(OctreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) { expectNothingWithoutModelOrBox<zel::Octree>(); }

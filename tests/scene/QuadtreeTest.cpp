@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "scene/Quadtree.h"
 #include "TreeTestSupport.h"
 
@@ -22,7 +20,7 @@ TEST(QuadtreeBuild, QuadrantBoxesKeepTheFullHeight) {
         {0, 0, 0, 4, 2, 4}, {4, 0, 0, 8, 2, 4}, {4, 0, 4, 8, 2, 8}, {0, 0, 4, 4, 2, 8}};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
-        expectBox(QuadtreeNode::quadrantBox(SLAB, i), expected[i]);
+        EXPECT_EQ(corners(QuadtreeNode::quadrantBox(SLAB, i)), corners(expected[i]));
     }
 }
 
@@ -52,7 +50,7 @@ TEST(QuadtreeTree, FourChunksGiveFourLeaves) {
                        10, false);
     ASSERT_TRUE(tree.init());
     const QuadtreeNode& root = *tree.getRoot();
-    expectBox(root.getBox(), {0, -1, 0, 8, 2, 8});
+    EXPECT_EQ(corners(root.getBox()), corners({0, -1, 0, 8, 2, 8}));
     EXPECT_TRUE(root.getMeshes().empty());
     const auto& meshes = tree.getModel()->getMeshes();
     const int expectedMesh[4] = {2, 1, 3, 0};
@@ -62,32 +60,12 @@ TEST(QuadtreeTree, FourChunksGiveFourLeaves) {
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(child->getChildCount(), 0u);
         EXPECT_EQ(child->getMeshes(), (std::vector<Mesh*>{meshes[expectedMesh[i]].get()}));
-        expectBox(child->getBox(), QuadtreeNode::quadrantBox(root.getBox(), i));
+        EXPECT_EQ(corners(child->getBox()), corners(QuadtreeNode::quadrantBox(root.getBox(), i)));
     }
 }
 
 TEST(QuadtreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
-    std::vector<std::unique_ptr<Mesh>> meshes;
-    for (int i = 0; i < 300; ++i) meshes.push_back(makeBoxMesh({2, 1, 2, 2, 1, 2}));
-    for (unsigned maxMeshes : {0u, 1u, 10u}) {
-        SCOPED_TRACE(maxMeshes);
-        QuadtreeNode root(SLAB, maxMeshes, false);
-        root.build(pointers(meshes));
-        std::vector<const Mesh*> held;
-        int maxDepth = 0;
-        collectMeshes(root, held, maxDepth);
-        EXPECT_LE(maxDepth, QuadtreeNode::MAX_DEPTH);
-        EXPECT_EQ(held.size(), meshes.size());
-        EXPECT_EQ(std::set<const Mesh*>(held.begin(), held.end()).size(), meshes.size());
-    }
+    expectDegenerateInputEnds<QuadtreeNode>(SLAB, {{2, 1, 2, 2, 1, 2}});
 }
 
-TEST(QuadtreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) {
-    zel::Quadtree noModel(nullptr, 10, false);
-    EXPECT_FALSE(noModel.init());
-    zel::Quadtree empty(std::make_unique<zel::MeshModel>(), 10, false);
-    EXPECT_TRUE(empty.init());
-    EXPECT_EQ(empty.getRoot(), nullptr);
-    empty.renderWith(nullptr);
-    EXPECT_EQ(empty.getStats(), zel::CullingStats());
-}
+TEST(QuadtreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) { expectNothingWithoutModelOrBox<zel::Quadtree>(); }

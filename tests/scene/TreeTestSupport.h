@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "geometry/Mesh.h"
 #include "geometry/MeshModel.h"
 #include "math/BoundingBox.h"
+#include "scene/CullingStats.h"
 
 namespace scenetest {
 
@@ -57,13 +60,45 @@ void collectMeshes(const Node& node, std::vector<const zel::Mesh*>& out, int& ma
     }
 }
 
-inline void expectBox(const zel::BoundingBox& actual, const zel::BoundingBox& expected) {
-    EXPECT_FLOAT_EQ(actual.minX, expected.minX);
-    EXPECT_FLOAT_EQ(actual.minY, expected.minY);
-    EXPECT_FLOAT_EQ(actual.minZ, expected.minZ);
-    EXPECT_FLOAT_EQ(actual.maxX, expected.maxX);
-    EXPECT_FLOAT_EQ(actual.maxY, expected.maxY);
-    EXPECT_FLOAT_EQ(actual.maxZ, expected.maxZ);
+// The box's six bounds, comparable in one expectation.
+inline std::array<float, 6> corners(const zel::BoundingBox& b) {
+    return {b.minX, b.minY, b.minZ, b.maxX, b.maxY, b.maxZ};
+}
+
+// Builds a node over box from count identical point meshes plus a few others
+// for each maxMeshesPerNode (0 and 1 split every non-empty child again):
+// the depth bound ends the subdivision and every mesh is held exactly once.
+template <typename Node>
+void expectDegenerateInputEnds(const zel::BoundingBox& box, const std::vector<zel::BoundingBox>& others) {
+    std::vector<std::unique_ptr<zel::Mesh>> meshes;
+    for (int i = 0; i < 200; ++i) meshes.push_back(makeBoxMesh({1, 1, 1, 1, 1, 1}));
+    for (const zel::BoundingBox& other : others)
+        for (int i = 0; i < 50; ++i) meshes.push_back(makeBoxMesh(other));
+    for (unsigned maxMeshes : {0u, 1u, 10u}) {
+        SCOPED_TRACE(maxMeshes);
+        Node root(box, maxMeshes, false);
+        root.build(pointers(meshes));
+        std::vector<const zel::Mesh*> held;
+        int maxDepth = 0;
+        collectMeshes(root, held, maxDepth);
+        EXPECT_LE(maxDepth, Node::MAX_DEPTH);
+        EXPECT_EQ(held.size(), meshes.size());
+        EXPECT_EQ(std::set<const zel::Mesh*>(held.begin(), held.end()).size(), meshes.size());
+    }
+}
+
+// A tree without a model, or with a model without a box, builds and draws nothing.
+template <typename Tree>
+void expectNothingWithoutModelOrBox() {
+    Tree noModel(nullptr, 10, false);
+    EXPECT_FALSE(noModel.init());
+    EXPECT_EQ(noModel.getRoot(), nullptr);
+    Tree empty(std::make_unique<zel::MeshModel>(), 10, false);
+    EXPECT_TRUE(empty.init());
+    EXPECT_EQ(empty.getRoot(), nullptr);
+    EXPECT_EQ(empty.getModelBoundingBox(), nullptr);
+    empty.renderWith(nullptr);
+    EXPECT_EQ(empty.getStats(), zel::CullingStats());
 }
 
 } // namespace scenetest

@@ -143,14 +143,10 @@ std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sa
     return v;
 }
 
-long roundedUpdatesUntilRestart(float start, float step, long done) {
-    float value = start;
-    long updates = done;
-    do {
-        value += step;
-        ++updates;
-    } while (value < 99999.0f);
-    return updates;
+void expectNear(const zel::Vector3& actual, const zel::Vector3& expected, float tolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {

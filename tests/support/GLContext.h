@@ -6,6 +6,8 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include "math/Vector3.h"
+
 #include <array>
 #include <string>
 
@@ -38,6 +40,7 @@ struct Pixel {
 };
 Pixel readPixel(int x, int y);
 inline bool isBlack(const Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
+inline bool isWhite(const Pixel& p) { return p.r == 255 && p.g == 255 && p.b == 255; }
 inline int brightness(const Pixel& p) { return p.r + p.g + p.b; }
 // Expects the colour channels of the pixel at (x, y) within tolerance of (r, g, b).
 void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2);
@@ -57,23 +60,8 @@ void pixelView();
 // not use fails the test.
 std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sampler = false);
 
-// Drives a float clock that restarts at 0 once it reaches 99999: calls
-// update(call number) from `done` updates on until read() gives 0 or max calls
-// have been made. Returns the number of updates; *last is the value before the restart.
-template <typename Update, typename Read>
-long updatesUntilRestart(Update update, Read read, long done, long max, float* last) {
-    long count = done;
-    while (read() != 0.0f && count < max) {
-        *last = read();
-        update(count);
-        ++count;
-    }
-    return count;
-}
-
-// The same count computed: float additions of step to start (after `done`
-// updates), rounded each time, until the sum reaches 99999.
-long roundedUpdatesUntilRestart(float start, float step, long done);
+// Expects each coordinate of actual within tolerance of expected.
+void expectNear(const zel::Vector3& actual, const zel::Vector3& expected, float tolerance = 1e-5f);
 
 // A fresh, empty folder under the test build tree for files a test writes.
 std::string scratchDir(const std::string& name);

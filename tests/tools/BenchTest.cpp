@@ -6,150 +6,25 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "demo/DemoFlight.h"
 #include "engine/FlightPath.h"
 #include "engine/Profiler.h"
+#include "support/GLContext.h"
 
 namespace {
 
-// A small strict JSON reader: enough to prove the report well-formed and to
-// look values up by key.
-struct Json {
-    enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
-    double number = 0.0;
-    bool boolean = false;
-    std::string text;
-    std::vector<Json> items;
-    std::map<std::string, Json> members;
-
-    bool has(const std::string& key) const { return kind == Object && members.count(key) != 0; }
-    const Json& operator[](const std::string& key) const {
-        static const Json none;
-        auto it = members.find(key);
-        return it == members.end() ? none : it->second;
-    }
-};
-
-class JsonReader {
-public:
-    explicit JsonReader(const std::string& text) : s_(text) {}
-    bool parse(Json& out) {
-        if (!value(out)) return false;
-        blanks();
-        return i_ == s_.size();
-    }
-
-private:
-    void blanks() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\t' || s_[i_] == '\r')) ++i_;
-    }
-    bool literal(const char* word) {
-        const std::string w(word);
-        if (s_.compare(i_, w.size(), w) != 0) return false;
-        i_ += w.size();
-        return true;
-    }
-    bool string(std::string& out) {
-        if (i_ >= s_.size() || s_[i_] != '"') return false;
-        for (++i_; i_ < s_.size(); ++i_) {
-            const char c = s_[i_];
-            if (c == '"') {
-                ++i_;
-                return true;
-            }
-            if (static_cast<unsigned char>(c) < 0x20) return false;
-            if (c == '\\') {
-                if (++i_ >= s_.size()) return false;
-                const char e = s_[i_];
-                if (e == 'u') {
-                    if (i_ + 4 >= s_.size()) return false;
-                    i_ += 4;
-                    out += '?';
-                } else if (std::string("\"\\/bfnrt").find(e) != std::string::npos) {
-                    out += e;
-                } else {
-                    return false;
-                }
-                continue;
-            }
-            out += c;
-        }
-        return false;
-    }
-    bool value(Json& out) {
-        blanks();
-        if (i_ >= s_.size()) return false;
-        const char c = s_[i_];
-        if (c == '{') {
-            out.kind = Json::Object;
-            ++i_;
-            blanks();
-            if (i_ < s_.size() && s_[i_] == '}') return ++i_, true;
-            for (;;) {
-                blanks();
-                std::string key;
-                if (!string(key) || out.members.count(key)) return false;
-                blanks();
-                if (i_ >= s_.size() || s_[i_++] != ':') return false;
-                if (!value(out.members[key])) return false;
-                blanks();
-                if (i_ < s_.size() && s_[i_] == ',') {
-                    ++i_;
-                    continue;
-                }
-                return i_ < s_.size() && s_[i_++] == '}';
-            }
-        }
-        if (c == '[') {
-            out.kind = Json::Array;
-            ++i_;
-            blanks();
-            if (i_ < s_.size() && s_[i_] == ']') return ++i_, true;
-            for (;;) {
-                out.items.emplace_back();
-                if (!value(out.items.back())) return false;
-                blanks();
-                if (i_ < s_.size() && s_[i_] == ',') {
-                    ++i_;
-                    continue;
-                }
-                return i_ < s_.size() && s_[i_++] == ']';
-            }
-        }
-        if (c == '"') {
-            out.kind = Json::String;
-            return string(out.text);
-        }
-        if (literal("null")) return out.kind = Json::Null, true;
-        if (literal("true")) return out.kind = Json::Bool, out.boolean = true, true;
-        if (literal("false")) return out.kind = Json::Bool, out.boolean = false, true;
-        const char* begin = s_.c_str() + i_;
-        char* end = nullptr;
-        out.number = std::strtod(begin, &end);
-        if (end == begin || !std::isfinite(out.number)) return false;
-        out.kind = Json::Number;
-        i_ += static_cast<std::size_t>(end - begin);
-        return true;
-    }
-
-    const std::string& s_;
-    std::size_t i_ = 0;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+// Lookups on a copy insert null for a missing key, which then fails the
+// number and string reads with a message instead of reading past the document.
+using Json = nlohmann::json;
 
 // Runs the tool on the short flight (from the run layout, like the program)
 // and parses its report.
@@ -157,66 +32,67 @@ bool runBench(const std::string& report, Json& out) {
     const std::string command = std::string("cd '") + ZEL_RUN_BIN + "' && ./world-of-ulmera-bench --short --report '" +
                                 report + "' > '" + report + ".log' 2>&1";
     if (std::system(command.c_str()) != 0) return false;
-    return JsonReader(readFile(report)).parse(out);
+    out = Json::parse(zeltest::readFile(report), nullptr, false);
+    return !out.is_discarded();
 }
 
-void expectEveryKey(const Json& r) {
+void expectEveryKey(Json r) {
     for (const char* part : {"catalogue", "textures", "models", "terrain", "trees", "shaders"}) {
-        EXPECT_EQ(r["startup_ms"]["parts"][part].kind, Json::Number) << part;
-        EXPECT_GE(r["startup_ms"]["parts"][part].number, 0.0) << part;
+        EXPECT_TRUE(r["startup_ms"]["parts"][part].is_number()) << part;
+        EXPECT_GE(r["startup_ms"]["parts"][part].get<double>(), 0.0) << part;
     }
-    EXPECT_GT(r["startup_ms"]["total"].number, 0.0);
+    EXPECT_GT(r["startup_ms"]["total"].get<double>(), 0.0);
     for (const char* segment : {"day", "night", "overall"}) {
-        const Json& s = r["frame_ms"][segment];
-        for (const char* key : {"min", "median", "p95", "p99", "max"}) EXPECT_EQ(s[key].kind, Json::Number) << key;
-        EXPECT_LE(s["min"].number, s["median"].number);
-        EXPECT_LE(s["median"].number, s["p95"].number);
-        EXPECT_LE(s["p95"].number, s["p99"].number);
-        EXPECT_LE(s["p99"].number, s["max"].number);
+        Json& s = r["frame_ms"][segment];
+        for (const char* key : {"min", "median", "p95", "p99", "max"}) EXPECT_TRUE(s[key].is_number()) << key;
+        EXPECT_LE(s["min"].get<double>(), s["median"].get<double>());
+        EXPECT_LE(s["median"].get<double>(), s["p95"].get<double>());
+        EXPECT_LE(s["p95"].get<double>(), s["p99"].get<double>());
+        EXPECT_LE(s["p99"].get<double>(), s["max"].get<double>());
     }
     // The short flight: a tenth of each leg (day 24 + 16 + 12, night 16 + 8).
-    EXPECT_EQ(r["frame_ms"]["day"]["count"].number, 52);
-    EXPECT_EQ(r["frame_ms"]["night"]["count"].number, 24);
-    EXPECT_EQ(r["frame_ms"]["overall"]["count"].number, 76);
+    EXPECT_EQ(r["frame_ms"]["day"]["count"].get<double>(), 52);
+    EXPECT_EQ(r["frame_ms"]["night"]["count"].get<double>(), 24);
+    EXPECT_EQ(r["frame_ms"]["overall"]["count"].get<double>(), 76);
     // Per leg, in flight order; the legs' counts add up to the segments'.
     const std::pair<const char*, int> legs[] = {{"village circle", 24}, {"sea pass", 16}, {"fire and fountain", 12},
                                                 {"night circle", 16}, {"between the houses", 8}};
-    for (const auto& leg : legs) EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].number, leg.second) << leg.first;
+    for (const auto& leg : legs) EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].get<double>(), leg.second) << leg.first;
     for (const char* pass :
          {"bloom_source", "bloom_capture", "sky", "main_list", "bloom_list", "bloom_composite", "overlay"})
-        EXPECT_TRUE(r["passes_ms"].has(pass)) << pass;
+        EXPECT_TRUE(r["passes_ms"].contains(pass)) << pass;
     for (const char* segment : {"day", "night"}) {
-        const Json& c = r["cull"][segment];
+        Json& c = r["cull"][segment];
         for (const char* key : {"nodes_visited", "nodes_frustum_culled", "nodes_occlusion_culled", "meshes_drawn",
                                 "triangles_drawn"})
-            EXPECT_EQ(c[key].kind, Json::Number) << segment << " " << key;
-        EXPECT_GT(c["meshes_drawn"].number, 0.0) << segment;
-        EXPECT_GT(c["triangles_drawn"].number, 0.0) << segment;
+            EXPECT_TRUE(c[key].is_number()) << segment << " " << key;
+        EXPECT_GT(c["meshes_drawn"].get<double>(), 0.0) << segment;
+        EXPECT_GT(c["triangles_drawn"].get<double>(), 0.0) << segment;
     }
-    EXPECT_GT(r["peak_rss_mb"].number, 0.0);
-    EXPECT_EQ(r["ab"].kind, Json::Null);
+    EXPECT_GT(r["peak_rss_mb"].get<double>(), 0.0);
+    EXPECT_TRUE(r["ab"].is_null());
 }
 
-void expectIdenticalFrames(const Json& first, const Json& second) {
-    const Json& a = first["checksums"];
-    const Json& b = second["checksums"];
-    ASSERT_EQ(a.kind, Json::Array);
-    ASSERT_EQ(a.items.size(), 4u);
-    ASSERT_EQ(b.items.size(), a.items.size());
-    for (std::size_t i = 0; i < a.items.size(); ++i) {
-        EXPECT_EQ(a.items[i]["frame"].number, b.items[i]["frame"].number);
-        EXPECT_EQ(a.items[i]["fnv1a"].text, b.items[i]["fnv1a"].text) << "frame " << a.items[i]["frame"].number;
+void expectIdenticalFrames(Json first, Json second) {
+    Json& a = first["checksums"];
+    Json& b = second["checksums"];
+    ASSERT_TRUE(a.is_array());
+    ASSERT_EQ(a.size(), 4u);
+    ASSERT_EQ(b.size(), a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i]["frame"].get<double>(), b[i]["frame"].get<double>());
+        EXPECT_EQ(a[i]["fnv1a"].get<std::string>(), b[i]["fnv1a"].get<std::string>()) << "frame " << a[i]["frame"].get<double>();
     }
     // Frames from different parts of the flight differ (the read-back is real).
-    EXPECT_NE(a.items[0]["fnv1a"].text, a.items[3]["fnv1a"].text);
+    EXPECT_NE(a[0]["fnv1a"].get<std::string>(), a[3]["fnv1a"].get<std::string>());
 }
 
-void expectDayAndNight(const Json& r) {
-    EXPECT_EQ(r["day_night"]["day"]["min"].number, 1.0);
-    EXPECT_EQ(r["day_night"]["night"]["max"].number, 0.0);
+void expectDayAndNight(Json r) {
+    EXPECT_EQ(r["day_night"]["day"]["min"].get<double>(), 1.0);
+    EXPECT_EQ(r["day_night"]["night"]["max"].get<double>(), 0.0);
     // Night is reached by the cycle's own ticks: a 30 s day hold and a 1000-step fade.
-    EXPECT_GT(r["night_ticks"].number, 2500);
-    EXPECT_LT(r["night_ticks"].number, 3100);
+    EXPECT_GT(r["night_ticks"].get<double>(), 2500);
+    EXPECT_LT(r["night_ticks"].get<double>(), 3100);
 }
 
 // Both runs in one test: each test program process runs its tests one by one
@@ -285,37 +161,36 @@ TEST(FlightPathTest, DemoFlightHasTheDayAndNightSegmentsAndShortensPerLeg) {
 }
 
 TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTimeAndNothingWhenDisabled) {
-    zel::Profiler::reset();
-    zel::Profiler::setEnabled(false);
-    {
-        zel::Profiler::Scope scope(zel::Profiler::Models);
-        volatile double sink = 0;
-        for (int i = 0; i < 100000; ++i) sink = sink + i;
-    }
-    EXPECT_EQ(zel::Profiler::getMs(zel::Profiler::Models), 0.0);
-
-    zel::Profiler::setEnabled(true);
-    const auto start = std::chrono::steady_clock::now();
-    {
-        zel::Profiler::Scope outer(zel::Profiler::Models);
+    using zel::Profiler;
+    auto busy = [] {
         volatile double sink = 0;
         for (int i = 0; i < 200000; ++i) sink = sink + i;
-        {
-            zel::Profiler::Scope inner(zel::Profiler::Textures);
-            for (int i = 0; i < 200000; ++i) sink = sink + i;
-        }
+    };
+    Profiler::reset();
+    Profiler::setEnabled(false);
+    {
+        Profiler::Scope scope(Profiler::Models);
+        busy();
+    }
+    EXPECT_EQ(Profiler::getMs(Profiler::Models), 0.0);
+
+    Profiler::setEnabled(true);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        Profiler::Scope outer(Profiler::Models);
+        busy();
+        Profiler::Scope inner(Profiler::Textures);
+        busy();
     }
     const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    zel::Profiler::setEnabled(false);
-    const double models = zel::Profiler::getMs(zel::Profiler::Models);
-    const double textures = zel::Profiler::getMs(zel::Profiler::Textures);
-    EXPECT_GT(models, 0.0);
-    EXPECT_GT(textures, 0.0);
+    Profiler::setEnabled(false);
+    EXPECT_GT(Profiler::getMs(Profiler::Models), 0.0);
+    EXPECT_GT(Profiler::getMs(Profiler::Textures), 0.0);
     // Own times: together never more than the time the outer scope was open.
-    EXPECT_LE(models + textures, wall + 1e-6);
-    EXPECT_STREQ(zel::Profiler::name(zel::Profiler::Shaders), "shaders");
-    zel::Profiler::reset();
-    EXPECT_EQ(zel::Profiler::getMs(zel::Profiler::Textures), 0.0);
+    EXPECT_LE(Profiler::getMs(Profiler::Models) + Profiler::getMs(Profiler::Textures), wall + 1e-6);
+    EXPECT_STREQ(Profiler::name(Profiler::Shaders), "shaders");
+    Profiler::reset();
+    EXPECT_EQ(Profiler::getMs(Profiler::Textures), 0.0);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 using namespace assetgen;
 
@@ -34,44 +35,22 @@ void expectNear(const Direction& got, const Corner& want) {
     EXPECT_NEAR(got.z, want.z, 1e-5f);
 }
 
-enum Target { POS_X, NEG_X, POS_Y, NEG_Y, POS_Z, NEG_Z };
-
-// GL's rule: the major axis picks the face, then s and t from sc, tc and ma.
-Target glLookup(const Direction& r, float& s, float& t) {
+// GL's rule: the major axis picks the face (0 +x, 1 -x, 2 +y, 3 -y, 4 +z,
+// 5 -z), then s and t from sc, tc and ma.
+int glLookup(const Direction& r, float& s, float& t) {
     const float ax = std::fabs(r.x), ay = std::fabs(r.y), az = std::fabs(r.z);
     float sc, tc, ma;
-    Target target;
+    int target;
     if (ax >= ay && ax >= az) {
-        ma = ax;
-        target = r.x > 0 ? POS_X : NEG_X;
-        sc = r.x > 0 ? -r.z : r.z;
-        tc = -r.y;
+        ma = ax, target = r.x > 0 ? 0 : 1, sc = r.x > 0 ? -r.z : r.z, tc = -r.y;
     } else if (ay >= az) {
-        ma = ay;
-        target = r.y > 0 ? POS_Y : NEG_Y;
-        sc = r.x;
-        tc = r.y > 0 ? r.z : -r.z;
+        ma = ay, target = r.y > 0 ? 2 : 3, sc = r.x, tc = r.y > 0 ? r.z : -r.z;
     } else {
-        ma = az;
-        target = r.z > 0 ? POS_Z : NEG_Z;
-        sc = r.z > 0 ? r.x : -r.x;
-        tc = -r.y;
+        ma = az, target = r.z > 0 ? 4 : 5, sc = r.z > 0 ? r.x : -r.x, tc = -r.y;
     }
     s = (sc / ma + 1.0f) / 2.0f;
     t = (tc / ma + 1.0f) / 2.0f;
     return target;
-}
-
-Target targetOf(CubeFace face) {
-    switch (face) {
-    case CubeFace::Back: return NEG_Z;
-    case CubeFace::Front: return POS_Z;
-    case CubeFace::Left: return NEG_X;
-    case CubeFace::Right: return POS_X;
-    case CubeFace::Bottom: return NEG_Y;
-    case CubeFace::Top: return POS_Y;
-    }
-    return POS_Z;
 }
 
 const float SAMPLES[][2] = {{0.5f, 0.5f}, {0.1f, 0.2f}, {0.9f, 0.3f}, {0.25f, 0.95f}, {0.7f, 0.6f}};
@@ -104,8 +83,10 @@ TEST(CubeFaces, CubeMapTexelsAreWhereGLLooksThemUp) {
         SCOPED_TRACE(CubeFaces::name(face));
         for (const auto& uv : SAMPLES) {
             float s = -1, t = -1;
-            const Target target = glLookup(CubeFaces::direction(CubeLayout::CubeMap, face, uv[0], uv[1]), s, t);
-            EXPECT_EQ(target, targetOf(face));
+            const int target = glLookup(CubeFaces::direction(CubeLayout::CubeMap, face, uv[0], uv[1]), s, t);
+            const std::map<CubeFace, int> targets = {{CubeFace::Right, 0}, {CubeFace::Left, 1}, {CubeFace::Top, 2},
+                                                     {CubeFace::Bottom, 3}, {CubeFace::Front, 4}, {CubeFace::Back, 5}};
+            EXPECT_EQ(target, targets.at(face));
             EXPECT_NEAR(s, uv[0], 1e-5f);
             EXPECT_NEAR(t, uv[1], 1e-5f);
         }
