@@ -145,8 +145,11 @@ int ImportTool::run(int argc, const char* const* argv) {
     if (textureDir.empty()) textureDir = outPath.parent_path().empty() ? "." : outPath.parent_path().string();
 
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(input, aiProcess_Triangulate | aiProcess_ValidateDataStructure |
-                                                        aiProcess_GenUVCoords | aiProcess_TransformUVCoords);
+    // Assimp's structure validation is left off: it rejects whole files for
+    // parts the conversion leaves out anyway (an empty mesh beside good ones,
+    // a light without a node), and the conversion checks what it uses itself.
+    const aiScene* scene =
+        importer.ReadFile(input, aiProcess_Triangulate | aiProcess_GenUVCoords | aiProcess_TransformUVCoords);
     if (scene == nullptr) {
         std::string why = importer.GetErrorString();
         while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();

@@ -147,10 +147,24 @@ void SceneConverter::axisCorrection(const aiScene& scene, double out[9]) {
         return;
     }
     readMetaInt(meta, "UpAxisSign", upSign);
-    readMetaInt(meta, "FrontAxis", front);
-    readMetaInt(meta, "FrontAxisSign", frontSign);
-    readMetaInt(meta, "CoordAxis", coord);
-    readMetaInt(meta, "CoordAxisSign", coordSign);
+    upSign = upSign < 0 ? -1 : 1;
+    const bool stated = readMetaInt(meta, "FrontAxis", front) && readMetaInt(meta, "CoordAxis", coord);
+    if (stated) {
+        readMetaInt(meta, "FrontAxisSign", frontSign);
+        readMetaInt(meta, "CoordAxisSign", coordSign);
+    } else if (up == 2 || up == 0) {
+        // Only the up axis is known: the rotation about the remaining
+        // horizontal axis that brings it to y.
+        const int other = up == 2 ? 1 : 0;
+        front = up == 2 ? other : 2;
+        frontSign = up == 2 ? -upSign : 1;
+        coord = up == 2 ? 0 : other + 1;
+        coordSign = up == 2 ? 1 : -upSign;
+    } else {
+        front = 2;
+        frontSign = upSign;
+        coord = 0;
+    }
     const int axes[3] = {coord, up, front};
     const int signs[3] = {coordSign < 0 ? -1 : 1, upSign < 0 ? -1 : 1, frontSign < 0 ? -1 : 1};
     bool seen[3] = {false, false, false};
