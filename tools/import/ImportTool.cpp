@@ -93,6 +93,14 @@ void printDropped(const ConversionStats& s, const std::vector<std::string>& note
     if (!any) std::printf("dropped: nothing\n");
 }
 
+// The input's file name as the document's title, which is written inside an
+// XML comment: no "--" may appear there.
+std::string title(const std::string& input) {
+    std::string name = SceneConverter::sanitiseName(fs::path(input).filename().string(), 80);
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
 void removeFiles(const std::string& dir, const std::vector<std::string>& names) {
     std::error_code error;
     for (const std::string& name : names) fs::remove(fs::path(dir) / name, error);
@@ -188,7 +196,7 @@ int ImportTool::run(int argc, const char* const* argv) {
 
     ConversionStats stats;
     const assetgen::sgf::Document document =
-        SceneConverter::convert(*scene, SceneConverter::sanitiseName(fs::path(input).filename().string(), 80),
+        SceneConverter::convert(*scene, "Imported from " + title(input),
                                 materials, textureOfMaterial, scale, stats);
     std::string problem;
     if (stats.overLimit > 0)
