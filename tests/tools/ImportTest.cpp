@@ -218,6 +218,8 @@ TEST(ImportTest, TexturePathsResolveOnlyInsideTheModelsFolder) {
     } cases[] = {
         {"wood.png", "wood.png", ""},
         {"sub\\stone.png", "sub/stone.png", ""},
+        {"SUB\\STONE.PNG", "", "not found"},
+        {"sub\\STONE.PNG", "sub/stone.png", ""},
         {"sub/../wood.png", "wood.png", ""},
         {"C:\\art\\wood.png", "wood.png", ""},
         {"/somewhere/else/wood.png", "wood.png", ""},

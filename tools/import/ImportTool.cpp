@@ -93,6 +93,13 @@ void printDropped(const ConversionStats& s, const std::vector<std::string>& note
     if (!any) std::printf("dropped: nothing\n");
 }
 
+// Text from the model for a message: printable ASCII, at most 80 characters.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (char c : text.substr(0, 80)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
+    return text.size() > 80 ? out + "..." : out;
+}
+
 // The input's file name as the document's title, which is written inside an
 // XML comment: no "--" may appear there.
 std::string title(const std::string& input) {
@@ -161,6 +168,8 @@ int ImportTool::run(int argc, const char* const* argv) {
     if (scene == nullptr) {
         std::string why = importer.GetErrorString();
         while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+        if (why.find("bad_alloc") != std::string::npos)
+            why = "it states sizes that need more memory than the importer may use";
         return fail("cannot read " + input + ": " + (why.empty() ? "Assimp gives no reason" : why));
     }
     const std::string format = formatName(importer, input);
@@ -183,7 +192,7 @@ int ImportTool::run(int argc, const char* const* argv) {
         if (!material.diffuseTexture.empty()) {
             textureOfMaterial[m] = exporter.exportTexture(material.diffuseTexture, reason);
             if (textureOfMaterial[m].empty())
-                notes.push_back("texture '" + SceneConverter::sanitiseName(material.diffuseTexture, 80) +
+                notes.push_back("texture '" + printable(material.diffuseTexture) +
                                 "' of material " + material.name + " " + reason +
                                 "; a one-colour texture stands in");
         }

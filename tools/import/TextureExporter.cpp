@@ -23,7 +23,13 @@ namespace {
 
 std::string upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text == "JPEG" ? "JPG" : text;
+    return text;
+}
+
+// The SDL_image type name for a file extension.
+std::string typeOf(const std::string& extension) {
+    const std::string type = upper(extension);
+    return type == "JPEG" ? "JPG" : type;
 }
 
 std::string extensionOf(const std::string& path) {
@@ -69,6 +75,19 @@ uint32_t le32(const std::vector<uint8_t>& b, std::size_t i) { return le16(b, i +
 bool inside(const fs::path& base, const fs::path& candidate) {
     const fs::path relative = candidate.lexically_relative(base);
     return !relative.empty() && *relative.begin() != ".." && !relative.is_absolute();
+}
+
+// The file in path's folder whose name equals path's name but for case (models
+// made on case-blind systems name "IMAGE1.JPG" for image1.jpg), or empty.
+fs::path matchCase(const fs::path& path) {
+    std::error_code error;
+    const std::string wanted = upper(path.filename().string());
+    int budget = 10000; // folders of hostile size are not read to the end
+    for (fs::directory_iterator it(path.parent_path(), error), end; !error && it != end && budget-- > 0;
+         it.increment(error)) {
+        if (upper(it->path().filename().string()) == wanted && it->is_regular_file(error)) return it->path();
+    }
+    return {};
 }
 
 // Surfaces freed when the scope ends.
@@ -128,6 +147,8 @@ std::string TextureExporter::resolve(const std::string& inputDir, const std::str
             continue;
         }
         if (fs::is_regular_file(real, error)) return real.string();
+        const fs::path match = fs::weakly_canonical(matchCase(real), error);
+        if (!error && !match.empty() && inside(base, match)) return match.string();
     }
     reason = outside ? "lies outside the model's folder and is not beside the model either" : "was not found";
     return "";
@@ -285,7 +306,7 @@ std::string TextureExporter::exportTexture(const std::string& path, std::string&
             // Compressed: mWidth is the byte count of a file held in memory.
             const auto* data = reinterpret_cast<const uint8_t*>(embedded->pcData);
             const std::vector<uint8_t> bytes(data, data + std::min<std::size_t>(embedded->mWidth, MAX_SOURCE_BYTES + 1));
-            ok = decode(bytes, upper(embedded->achFormatHint), raster, reason);
+            ok = decode(bytes, typeOf(embedded->achFormatHint), raster, reason);
         } else if (embedded->mWidth > static_cast<unsigned>(MAX_DIMENSION) ||
                    embedded->mHeight > static_cast<unsigned>(MAX_DIMENSION)) {
             reason = "is an embedded picture too large to use";
@@ -303,7 +324,7 @@ std::string TextureExporter::exportTexture(const std::string& path, std::string&
     } else {
         const std::string file = resolve(inputDir_, path, reason);
         std::vector<uint8_t> bytes;
-        ok = !file.empty() && readFile(file, bytes, reason) && decode(bytes, upper(extensionOf(file)), raster, reason);
+        ok = !file.empty() && readFile(file, bytes, reason) && decode(bytes, typeOf(extensionOf(file)), raster, reason);
     }
     if (!ok) return "";
     if (stem.empty()) stem = "texture";
