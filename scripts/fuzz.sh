@@ -26,7 +26,7 @@ export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 
-targets=(sgf_model texture_catalogue xml_query image shader_source)
+targets=(sgf_model texture_catalogue xml_query image shader_source import_scene)
 failed=()
 summary=()
 for t in "${targets[@]}"; do

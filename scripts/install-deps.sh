@@ -10,6 +10,7 @@ PACKAGES=(
   libgl1-mesa-dri libxml2-dev libfreetype-dev libjpeg-dev fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libpng-dev
   xvfb x11-utils xdotool
+  libassimp-dev assimp-testmodels
   "$@"
 )
 

@@ -38,7 +38,9 @@ const std::vector<DemoModelPlacement>& demoModelTable() {
     return table;
 }
 
-void buildDemoScene(World& world) {
+void buildDemoScene(World& world) { buildScene(world, demoModelTable(), true); }
+
+void buildScene(World& world, const std::vector<DemoModelPlacement>& models, bool withFireAndFountain) {
     // Created first: its constructor registers the world's three lights, which
     // every single-textured mesh takes in its init. Attached last.
     auto effectTest = std::make_unique<EffectTest>();
@@ -60,7 +62,7 @@ void buildDemoScene(World& world) {
     // whatever its own x and z; each is merged into one container and the model
     // objects themselves are dropped once emptied.
     auto village = std::make_unique<MeshModel>();
-    for (const DemoModelPlacement& entry : demoModelTable()) {
+    for (const DemoModelPlacement& entry : models) {
         const float height = ground->getHeight(0.0f, 0.0f);
         std::unique_ptr<SGFMeshModel> model =
             SGFMeshModel::load(entry.file, Vector3(entry.x, height + entry.yOffset, entry.z), entry.scale);
@@ -71,24 +73,26 @@ void buildDemoScene(World& world) {
     const BoundingBox* villageBox = octree->getModelBoundingBox();
     world.addBloomChild(std::move(octree));
 
-    auto fire = std::make_unique<GPUFire>(Vector3(20.5f, -0.5f, 5.7f), 1.0f);
-    fire->init();
-    world.addBloomChild(std::move(fire));
+    if (withFireAndFountain) {
+        auto fire = std::make_unique<GPUFire>(Vector3(20.5f, -0.5f, 5.7f), 1.0f);
+        fire->init();
+        world.addBloomChild(std::move(fire));
 
-    auto fountain = std::make_unique<ParticleSystem>("waterparticle_0.tga", Vector3(-10.0f, 2.5f, 20.0f),
-                                                     Vector3(0.1f, 1.0f, 0.1f));
-    fountain->setDecay(0.04f);
-    fountain->setSpread(100);
-    fountain->setTimeStep(0.005f);
-    // Respawned after the spread change so that it takes effect, and again once
-    // the fade zone is set.
-    fountain->respawnAll();
-    fountain->setFadeZone(Vector3(-10.0f, 2.0f, 20.0f), Vector3(-10.0f, 1.0f, 20.0f));
-    fountain->setFadeEnabled(true);
-    fountain->respawnAll();
-    fountain->setActive(true);
-    fountain->init();
-    world.addBloomChild(std::move(fountain));
+        auto fountain = std::make_unique<ParticleSystem>("waterparticle_0.tga", Vector3(-10.0f, 2.5f, 20.0f),
+                                                         Vector3(0.1f, 1.0f, 0.1f));
+        fountain->setDecay(0.04f);
+        fountain->setSpread(100);
+        fountain->setTimeStep(0.005f);
+        // Respawned after the spread change so that it takes effect, and again once
+        // the fade zone is set.
+        fountain->respawnAll();
+        fountain->setFadeZone(Vector3(-10.0f, 2.0f, 20.0f), Vector3(-10.0f, 1.0f, 20.0f));
+        fountain->setFadeEnabled(true);
+        fountain->respawnAll();
+        fountain->setActive(true);
+        fountain->init();
+        world.addBloomChild(std::move(fountain));
+    }
 
     effectTest->setBounds(villageBox);
     effectTest->init();

@@ -33,4 +33,10 @@ const std::vector<DemoModelPlacement>& demoModelTable();
 // Builds the scene into world, which must be the engine's root.
 void buildDemoScene(World& world);
 
+// The same scene with other models: the effect test, sky, terrain and water of
+// the demo, the given models merged into the octree, and the fire and the
+// particle fountain only when withFireAndFountain is set (they stand at fixed
+// places in the village). The model viewer shows a single model this way.
+void buildScene(World& world, const std::vector<DemoModelPlacement>& models, bool withFireAndFountain);
+
 } // namespace zel

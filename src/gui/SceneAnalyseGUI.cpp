@@ -27,7 +27,7 @@ bool SceneAnalyseGUI::init() { return true; }
 std::string SceneAnalyseGUI::fpsText(int fps) { return String(FPS_CAPTION) + String(static_cast<std::int32_t>(fps)); }
 
 void SceneAnalyseGUI::render() {
-    titleLabel_->setText(TITLE);
+    titleLabel_->setText(title_);
     titleLabel_->render();
     fpsLabel_->setText(fpsText(fps_));
     fpsLabel_->render();

@@ -34,6 +34,11 @@ public:
     // The frame-rate caption for a value: "Current FPS: " and the decimal value.
     static std::string fpsText(int fps);
 
+    // The caption of the title panel; TITLE until a tool that shows something
+    // else (the model viewer) sets its own.
+    void setTitle(const std::string& title) { title_ = title; }
+    const std::string& getTitle() const { return title_; }
+
     int getFps() const { return fps_; }
     void setFps(int fps) { fps_ = fps; }
     TextEdit& getTitleLabel() { return *titleLabel_; }
@@ -45,6 +50,7 @@ private:
     std::unique_ptr<TextEdit> titleLabel_;
     std::unique_ptr<TextEdit> fpsLabel_;
     int fps_ = 0;
+    std::string title_ = TITLE;
 };
 
 } // namespace gui
