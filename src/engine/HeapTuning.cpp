@@ -35,6 +35,14 @@ constexpr int HEAP_BLOCK_LIMIT_BYTES = 32 * 1024 * 1024; // glibc's largest mmap
 constexpr std::size_t HEAP_RESERVE_BYTES = 256u * 1024 * 1024;
 constexpr std::uintptr_t DEFAULT_HUGE_PAGE_BYTES = 2 * 1024 * 1024;
 
+// glibc's defaults for the three settings, put back when loading ends.
+constexpr int DEFAULT_MMAP_THRESHOLD_BYTES = 128 * 1024;
+constexpr int DEFAULT_TRIM_THRESHOLD_BYTES = 128 * 1024;
+constexpr int DEFAULT_TOP_PAD_BYTES = 128 * 1024;
+
+// Whether the loading settings are in force.
+bool loadingSettings = false;
+
 // The marked range, empty until tuneHeapForLoading has marked it.
 std::uintptr_t reserveFrom = 0;
 std::uintptr_t reserveTo = 0;
@@ -57,10 +65,11 @@ bool tuneHeapForLoading() {
     if (tuned)
         return false;
     tuned = true;
+    loadingSettings = true;
     mallopt(M_MMAP_THRESHOLD, HEAP_BLOCK_LIMIT_BYTES);
     mallopt(M_TRIM_THRESHOLD, KEPT_FREE_HEAP_BYTES);
-    // From now on the heap grows by the reserve whenever it grows, and a
-    // trim keeps the reserve, so the marked range is never handed back.
+    // Until loading ends the heap grows by the reserve whenever it grows, and
+    // a trim keeps the reserve, so the marked range is not handed back.
     mallopt(M_TOP_PAD, static_cast<int>(HEAP_RESERVE_BYTES));
     // A block larger than the free space at the top makes the heap grow now.
     void* block = std::malloc(mallinfo2().keepcost + 64 * 1024);
@@ -84,6 +93,16 @@ bool tuneHeapForLoading() {
 }
 
 bool endHeapLoading() {
+    // Later growth of the heap comes in ordinary steps again, large blocks get
+    // their own mappings and free memory at the top goes back to the system:
+    // the loading settings would otherwise keep growing the heap by 256 MB
+    // steps for the rest of the run.
+    if (loadingSettings) {
+        loadingSettings = false;
+        mallopt(M_TOP_PAD, DEFAULT_TOP_PAD_BYTES);
+        mallopt(M_TRIM_THRESHOLD, DEFAULT_TRIM_THRESHOLD_BYTES);
+        mallopt(M_MMAP_THRESHOLD, DEFAULT_MMAP_THRESHOLD_BYTES);
+    }
     if (reserveTo <= reserveFrom)
         return false;
     // Pages already backed stay as they are; only new faults are affected.
