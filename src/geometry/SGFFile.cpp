@@ -81,8 +81,10 @@ SGFFile::SGFFile(const std::string& path, std::size_t maxVerticesPerMesh, std::s
     // many times over in the document tree before any record limit applies.
     xml::CXMLDocument document(path, static_cast<std::size_t>(MAX_FILE_BYTES));
     if (!document.isLoaded()) {
-        // Other refusals are reported by the model that asked for the file.
-        if (document.getFileStatus() == DataFileStatus::TOO_LARGE) {
+        // A file that is missing or not a regular file is reported by the model
+        // that asked for it; a size or content refusal is reported here.
+        const DataFileStatus status = document.getFileStatus();
+        if (status == DataFileStatus::TOO_LARGE || (status == DataFileStatus::OK && !document.getRefusal().empty())) {
             fprintf(stderr, "WARNING: [SGFFile] %s %s; the file is not read.\n", path_.c_str(),
                     document.getRefusal().c_str());
         }

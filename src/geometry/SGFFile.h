@@ -66,7 +66,7 @@ class SGFFile {
 public:
     static constexpr std::size_t MAX_VERTICES_PER_MESH = 1u << 20;
     static constexpr std::size_t MAX_FACES_PER_MESH = 1u << 20;
-    static constexpr std::size_t MAX_MESHES_PER_FILE = 4096;
+    static constexpr std::size_t MAX_MESHES_PER_FILE = 1024;
     static constexpr std::size_t MAX_FACES_PER_FILE = 1u << 20;
     static constexpr std::size_t MAX_TEXTURE_NAME_BYTES = 255;
     // The shipped models are below 0.5 MB.

@@ -89,7 +89,7 @@ const char* describeDataFileStatus(DataFileStatus status) {
 }
 
 bool isContainedName(const std::string& name) {
-    if (name.empty() || name[0] == '/' || name[0] == '\\') {
+    if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
         return false;
     }
     std::size_t start = 0;

@@ -28,8 +28,8 @@ DataFileStatus readDataFile(const std::string& path, std::size_t maxBytes, std::
 const char* describeDataFileStatus(DataFileStatus status);
 
 // True when name, taken from a data file, stays inside the directory it is
-// resolved against: not empty, not absolute, and no ".." path component
-// (either slash counts as a separator).
+// resolved against: not absolute and no ".." path component (either slash
+// counts as a separator). The empty name names the directory itself.
 bool isContainedName(const std::string& name);
 
 } // namespace zel

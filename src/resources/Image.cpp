@@ -248,6 +248,11 @@ bool Image::decode(bool tga, bool swap) {
     SDL_Surface* surface = nullptr;
     Claim claim;
     bool acceptable = tga ? tgaAcceptable(stream, claim) : generalHeaderAcceptable(stream, claim);
+    if (!acceptable && claim.width * claim.height > MAX_PIXELS) {
+        fprintf(stderr, "ERROR: [%s] %s: %lld x %lld pixels are more than the limit of %lld pixels per image.\n",
+                SOURCE, fileName.c_str(), static_cast<long long>(claim.width), static_cast<long long>(claim.height),
+                static_cast<long long>(MAX_PIXELS));
+    }
     if (acceptable && livePixels + claim.width * claim.height > MAX_TOTAL_PIXELS) {
         fprintf(stderr, "ERROR: [%s] %s: %lld x %lld pixels would take the images loaded past %lld pixels.\n", SOURCE,
                 fileName.c_str(), static_cast<long long>(claim.width), static_cast<long long>(claim.height),

@@ -50,7 +50,7 @@ TEST(SGFCountsHostile, MeshCountAndNameLengthAreCapped) {
     const std::string manyMeshes = writeFile("meshes", meshes + "</sgf>");
     std::unique_ptr<SGFFile> reader;
     EXPECT_EQ(zeltest::captureStderr([&] { reader = std::make_unique<SGFFile>(manyMeshes); }),
-              "WARNING: [SGFFile] " + manyMeshes + ": more than 4096 meshes; the rest are ignored.\n");
+              "WARNING: [SGFFile] " + manyMeshes + ": more than 1024 meshes; the rest are ignored.\n");
     EXPECT_EQ(reader->getMeshes().size(), SGFFile::MAX_MESHES_PER_FILE);
 
     // A 4 kB name inherited by 1000 further faces: every face carries the short default.
