@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!image.loaded) {
         return 0;
     }
-    if (image.width < 0 || image.height < 0 || image.width > zel::Image::MAX_DIMENSION ||
-        image.height > zel::Image::MAX_DIMENSION || !image.data) {
+    if (image.width < 0 || image.height < 0 ||
+        static_cast<std::int64_t>(image.width) * image.height > zel::Image::MAX_PIXELS || !image.data) {
         std::abort();
     }
     const std::size_t bytes =

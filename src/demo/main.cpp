@@ -5,6 +5,7 @@
 #include <libxml/parser.h>
 #include <libxml/xmlversion.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -14,6 +15,9 @@
 #include "scene/World.h"
 
 int main(int, char**) {
+    // Diagnostics reach the terminal or log line by line, so a killed process
+    // loses none of what it printed.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     xmlInitParser();
     xmlCheckVersion(LIBXML_VERSION);
 

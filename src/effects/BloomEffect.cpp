@@ -20,6 +20,12 @@ const float COMPOSITE_ALPHA = 0.2f;
 } // namespace
 
 BloomEffect::StageTexture::StageTexture() {
+    // The unpack alignment and the 2D binding are put back afterwards, so
+    // creating the effect leaves no state behind for later uploads and draws.
+    GLint previousAlignment = 4;
+    GLint previousTexture = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
     glGenTextures(1, &id_);
     glBindTexture(GL_TEXTURE_2D, id_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -29,6 +35,8 @@ BloomEffect::StageTexture::StageTexture() {
     const std::vector<unsigned char> black(SIZE * SIZE * 3, 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, SIZE, SIZE, 0, GL_RGB, GL_UNSIGNED_BYTE, black.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
 }
 
 BloomEffect::StageTexture::~StageTexture() { release(); }

@@ -43,7 +43,7 @@ EffectTest::EffectTest()
 
     World* world = World::current();
     if (world == nullptr) {
-        printf("WARNING: [EffectTest] No world to register the lights with; they light nothing.\n");
+        fprintf(stderr, "WARNING: [EffectTest] No world to register the lights with; they light nothing.\n");
     }
     for (int i = 0; i < LIGHTS; ++i) {
         if (world != nullptr) {

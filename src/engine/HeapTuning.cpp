@@ -35,6 +35,12 @@ constexpr int HEAP_BLOCK_LIMIT_BYTES = 32 * 1024 * 1024; // glibc's largest mmap
 constexpr std::size_t HEAP_RESERVE_BYTES = 256u * 1024 * 1024;
 constexpr std::uintptr_t DEFAULT_HUGE_PAGE_BYTES = 2 * 1024 * 1024;
 
+// glibc's default top pad, put back when loading ends.
+constexpr int DEFAULT_TOP_PAD_BYTES = 128 * 1024;
+
+// Whether the loading settings are in force.
+bool loadingSettings = false;
+
 // The marked range, empty until tuneHeapForLoading has marked it.
 std::uintptr_t reserveFrom = 0;
 std::uintptr_t reserveTo = 0;
@@ -57,10 +63,11 @@ bool tuneHeapForLoading() {
     if (tuned)
         return false;
     tuned = true;
+    loadingSettings = true;
     mallopt(M_MMAP_THRESHOLD, HEAP_BLOCK_LIMIT_BYTES);
     mallopt(M_TRIM_THRESHOLD, KEPT_FREE_HEAP_BYTES);
-    // From now on the heap grows by the reserve whenever it grows, and a
-    // trim keeps the reserve, so the marked range is never handed back.
+    // Until loading ends the heap grows by the reserve whenever it grows, and
+    // a trim keeps the reserve, so the marked range is not handed back.
     mallopt(M_TOP_PAD, static_cast<int>(HEAP_RESERVE_BYTES));
     // A block larger than the free space at the top makes the heap grow now.
     void* block = std::malloc(mallinfo2().keepcost + 64 * 1024);
@@ -84,6 +91,17 @@ bool tuneHeapForLoading() {
 }
 
 bool endHeapLoading() {
+    // Later growth of the heap comes in ordinary steps again: the loading
+    // top pad would otherwise grow the heap by 256 MB whenever it grows, for
+    // the rest of the run. The two thresholds stay: once set, glibc never
+    // adjusts the mmap threshold by itself again, so putting back 128 kB would
+    // map and unmap the driver's per-draw scratch blocks on every frame (about
+    // 2 s more system time over a 35 s benchmark run), and trimming at 128 kB
+    // would hand the same pages back and forth at the top of the heap.
+    if (loadingSettings) {
+        loadingSettings = false;
+        mallopt(M_TOP_PAD, DEFAULT_TOP_PAD_BYTES);
+    }
     if (reserveTo <= reserveFrom)
         return false;
     // Pages already backed stay as they are; only new faults are affected.

@@ -9,9 +9,11 @@ namespace zel {
 // heap and freed memory stays there for reuse, and the heap is grown by a
 // reserve that the kernel backs with transparent huge pages, so that loading
 // and the first frame fault their memory in 2 MB at a time.
-// endHeapLoading, once the first frame is drawn: what the heap touches from
-// then on comes in ordinary pages again, so the steady state does not round
-// its memory up to whole huge pages.
+// endHeapLoading, once the first frame is drawn: glibc's default top pad is
+// restored and what the heap touches from then on comes in ordinary pages
+// again, so the steady state neither grows by the loading reserve nor rounds
+// its memory up to whole huge pages. The block and trim thresholds stay (the
+// driver's per-frame scratch blocks keep coming from the heap).
 //
 // Both return whether they marked or unmarked a huge-page reserve: false on
 // other platforms, when an allocator other than glibc's serves malloc

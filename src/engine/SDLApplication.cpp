@@ -172,18 +172,21 @@ void SDLApplication::run() {
         return;
     onInit();
     running_ = true;
-    while (running_) {
+    bool videoLost = false;
+    while (running_ && !videoLost) {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            // A failed video-mode change ends the loop at once; the surface is
-            // gone and SDL stays up.
-            if (!dispatch(event))
-                return;
-        }
-        onFrame();
+        // A failed video-mode change ends the loop at once: no further event
+        // and no frame, but the same teardown below as a quit, so the scene
+        // goes while the GL context and the libraries still exist.
+        while (!videoLost && SDL_PollEvent(&event))
+            videoLost = !dispatch(event);
+        if (!videoLost)
+            onFrame();
     }
+    running_ = false;
     onShutdown();
-    SDL_FreeSurface(screen_);
+    if (screen_)
+        SDL_FreeSurface(screen_);
     screen_ = nullptr;
     SDL_ShowCursor(SDL_ENABLE);
     SDL_Quit();

@@ -37,11 +37,11 @@ Terrain::Terrain(const std::string& heightmapFile, const std::string& textureNam
         HeightmapLoader loader;
         const bool loaded = loader.load(heightmapFile);
         if (!loaded) {
-            printf("WARNING: [%s] Could not load heightmap <%s>; the terrain is flat at height %g.\n", "Terrain",
-                   heightmapFile.c_str(), static_cast<double>(origin.y));
+            fprintf(stderr, "WARNING: [%s] Could not load heightmap <%s>; the terrain is flat at height %g.\n", "Terrain",
+                    heightmapFile.c_str(), static_cast<double>(origin.y));
         } else if (!loader.hasUsableImage()) {
-            printf("WARNING: [%s] Heightmap <%s> has no pixels to sample; the terrain is flat at height %g.\n",
-                   "Terrain", heightmapFile.c_str(), static_cast<double>(origin.y));
+            fprintf(stderr, "WARNING: [%s] Heightmap <%s> has no pixels to sample; the terrain is flat at height %g.\n",
+                    "Terrain", heightmapFile.c_str(), static_cast<double>(origin.y));
         }
         texture_ = TextureDatabase::getInstance().getTexture(textureName);
         grid = loader.createVertexGrid(origin, heightScale, GRID_COLUMNS, GRID_ROWS, sizeX, sizeZ);

@@ -42,6 +42,8 @@ void MeshModel::addMeshes(MeshModel& source) {
     meshes_.reserve(meshes_.size() + source.meshes_.size());
     std::move(source.meshes_.begin(), source.meshes_.end(), std::back_inserter(meshes_));
     source.meshes_.clear();
+    // The source has no geometry left, so it has no box either.
+    source.boundingBox_.reset();
 }
 
 void MeshModel::computeBoundingBox() {

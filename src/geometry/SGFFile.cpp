@@ -1,7 +1,5 @@
 #include "geometry/SGFFile.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cfloat>
 #include <cstdio>
@@ -78,27 +76,30 @@ std::size_t skipBlanks(const std::string& text) {
 
 SGFFile::SGFFile(const std::string& path, std::size_t maxVerticesPerMesh, std::size_t maxFacesPerMesh)
     : path_(path), maxVertices_(maxVerticesPerMesh), maxFaces_(maxFacesPerMesh) {
-    // Only regular files of a bounded size reach the parser: a directory or a
-    // device is unreadable, and an oversized file would cost its size many
-    // times over in the document tree before any record limit applies.
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return;
-    }
-    if (static_cast<long long>(info.st_size) > MAX_FILE_BYTES) {
-        printf("WARNING: [SGFFile] %s: %lld bytes is more than the limit of %lld bytes; the file is not read.\n",
-               path_.c_str(), static_cast<long long>(info.st_size), MAX_FILE_BYTES);
-        return;
-    }
-    xml::CXMLDocument document(path);
+    // Only regular files of a bounded size reach the parser: a pipe or a device
+    // could block or stream forever, and an oversized file would cost its size
+    // many times over in the document tree before any record limit applies.
+    xml::CXMLDocument document(path, static_cast<std::size_t>(MAX_FILE_BYTES));
     if (!document.isLoaded()) {
+        // A file that is missing or not a regular file is reported by the model
+        // that asked for it; a size or content refusal is reported here.
+        const DataFileStatus status = document.getFileStatus();
+        if (status == DataFileStatus::TOO_LARGE || (status == DataFileStatus::OK && !document.getRefusal().empty())) {
+            fprintf(stderr, "WARNING: [SGFFile] %s %s; the file is not read.\n", path_.c_str(),
+                    document.getRefusal().c_str());
+        }
         return;
     }
     loaded_ = true;
 
     if (std::unique_ptr<xml::CXMLNodeSet> meshNodes = document.evaluateXPath("/sgf/mesh")) {
         xml::CXMLNode node;
-        for (int i = 0; i < meshNodes->getCount(); ++i) {
+        for (int i = 0; i < meshNodes->getCount() && !fileFull_; ++i) {
+            if (meshes_.size() >= MAX_MESHES_PER_FILE) {
+                fprintf(stderr, "WARNING: [SGFFile] %s: more than %zu meshes; the rest are ignored.\n",
+                        path_.c_str(), MAX_MESHES_PER_FILE);
+                break;
+            }
             if (meshNodes->getNode(i, node)) {
                 parseMesh(node);
             }
@@ -133,8 +134,8 @@ bool SGFFile::parseMesh(const xml::CXMLNode& meshNode) {
     bool more = firstElementChild(vertexList, vertexNode);
     while (more) {
         if (mesh.vertices.size() >= maxVertices_) {
-            printf("WARNING: [SGFFile] %s: mesh %d has more than %zu vertices; the rest are ignored.\n",
-                   path_.c_str(), meshIndex, maxVertices_);
+            fprintf(stderr, "WARNING: [SGFFile] %s: mesh %d has more than %zu vertices; the rest are ignored.\n",
+                    path_.c_str(), meshIndex, maxVertices_);
             break;
         }
         readFloatAttribute(vertexNode, "x", vertex.x);
@@ -153,8 +154,14 @@ bool SGFFile::parseMesh(const xml::CXMLNode& meshNode) {
         const bool isQuad = name == "quad";
 
         if (mesh.faces.size() + (isTriangle ? 1 : 2) > maxFaces_) {
-            printf("WARNING: [SGFFile] %s: mesh %d has more than %zu faces; the rest are ignored.\n",
-                   path_.c_str(), meshIndex, maxFaces_);
+            fprintf(stderr, "WARNING: [SGFFile] %s: mesh %d has more than %zu faces; the rest are ignored.\n",
+                    path_.c_str(), meshIndex, maxFaces_);
+            break;
+        }
+        if (fileFaces_ + (isTriangle ? 1 : 2) > MAX_FACES_PER_FILE) {
+            fprintf(stderr, "WARNING: [SGFFile] %s: more than %zu faces in the file; the rest are ignored.\n",
+                    path_.c_str(), MAX_FACES_PER_FILE);
+            fileFull_ = true;
             break;
         }
 
@@ -181,8 +188,17 @@ bool SGFFile::parseMesh(const xml::CXMLNode& meshNode) {
         if (faceNode.findChild("texture", part)) {
             std::string text;
             face.texture = part.getText(text) ? afterLast(text, '\\') : std::string("default.jpg");
+            if (face.texture.size() > MAX_TEXTURE_NAME_BYTES) {
+                // No file name is that long; a huge name copied into every later
+                // face would otherwise multiply its size by the face count.
+                fprintf(stderr, "WARNING: [SGFFile] %s: mesh %d: a texture name of %zu bytes is longer than %zu; "
+                        "default.jpg is used.\n",
+                        path_.c_str(), meshIndex, face.texture.size(), MAX_TEXTURE_NAME_BYTES);
+                face.texture = "default.jpg";
+            }
         }
 
+        fileFaces_ += isTriangle ? 1 : 2;
         if (isTriangle) {
             mesh.faces.push_back(face);
         } else {

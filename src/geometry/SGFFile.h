@@ -17,10 +17,13 @@
 //   longest number prefix taken, 0 when there is none. Values beyond the float
 //   or 32-bit integer range become the largest value of that sign; "nan" and
 //   "inf" are not numbers (0).
-// Hostile files are bounded: a file larger than MAX_FILE_BYTES is not parsed at
-// all (the XML tree costs about thirty times the file's size) and a mesh keeps
-// at most MAX_VERTICES_PER_MESH vertices and MAX_FACES_PER_MESH faces; both are
-// reported with a WARNING line. Face indices are not checked against the vertex
+// Hostile files are bounded: a file larger than MAX_FILE_BYTES (or not a regular
+// file) is not parsed at all (the XML tree costs about thirty times the file's
+// size); a mesh keeps at most MAX_VERTICES_PER_MESH vertices and
+// MAX_FACES_PER_MESH faces, a file at most MAX_MESHES_PER_FILE meshes and
+// MAX_FACES_PER_FILE faces, and a texture name longer than
+// MAX_TEXTURE_NAME_BYTES becomes "default.jpg". Each cut is reported with a
+// WARNING line on standard error. Face indices are not checked against the vertex
 // list here (the model builder does).
 
 #include <cstddef>
@@ -63,12 +66,15 @@ class SGFFile {
 public:
     static constexpr std::size_t MAX_VERTICES_PER_MESH = 1u << 20;
     static constexpr std::size_t MAX_FACES_PER_MESH = 1u << 20;
+    static constexpr std::size_t MAX_MESHES_PER_FILE = 1024;
+    static constexpr std::size_t MAX_FACES_PER_FILE = 1u << 20;
+    static constexpr std::size_t MAX_TEXTURE_NAME_BYTES = 255;
     // The shipped models are below 0.5 MB.
     static constexpr long long MAX_FILE_BYTES = 8LL << 20;
 
     // Reads the file at once; a file that cannot be read (missing, not a regular
     // file, too large, malformed) yields empty lists and isLoaded() false. Prints
-    // nothing except the size-limit warnings. The limits
+    // nothing on standard output; refusals and cuts go to standard error. The limits
     // can be lowered (tools, tests); they are per mesh.
     explicit SGFFile(const std::string& path, std::size_t maxVerticesPerMesh = MAX_VERTICES_PER_MESH,
                      std::size_t maxFacesPerMesh = MAX_FACES_PER_MESH);
@@ -94,6 +100,8 @@ private:
     std::size_t maxVertices_;
     std::size_t maxFaces_;
     bool loaded_ = false;
+    std::size_t fileFaces_ = 0;
+    bool fileFull_ = false;
     std::vector<SGFMesh> meshes_;
     std::vector<SGFLight> lights_;
 };

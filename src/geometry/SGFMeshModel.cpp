@@ -1,10 +1,12 @@
 #include "geometry/SGFMeshModel.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "engine/Profiler.h"
 #include "geometry/SGFFile.h"
 #include "geometry/SingleTexturedMesh.h"
+#include "resources/Texture.h"
 #include "resources/TextureDatabase.h"
 
 namespace zel {
@@ -27,18 +29,18 @@ std::unique_ptr<SGFMeshModel> SGFMeshModel::load(const std::string& path, const 
     Profiler::Scope profile(Profiler::Models);
     const SGFFile reader(path);
     if (!reader.isLoaded()) {
-        printf("ERROR: [SGFMeshModel] Could not read model file %s; the model is empty.\n", path.c_str());
+        fprintf(stderr, "ERROR: [SGFMeshModel] Could not read model file %s; the model is empty.\n", path.c_str());
         return std::make_unique<SGFMeshModel>();
     }
     if (reader.getMeshes().empty()) {
-        printf("ERROR: [SGFMeshModel] Model file %s has no meshes; the model is empty.\n", path.c_str());
+        fprintf(stderr, "ERROR: [SGFMeshModel] Model file %s has no meshes; the model is empty.\n", path.c_str());
         return std::make_unique<SGFMeshModel>();
     }
     auto model = std::make_unique<SGFMeshModel>(reader, position.x, position.y, position.z, scale);
     if (!model->getBoundingBox()) {
         // Without a box the model cannot be placed; geometry left at the file's
         // coordinates would appear in the wrong spot, so nothing is kept.
-        printf("ERROR: [SGFMeshModel] The first mesh of model file %s has no usable faces; the model is empty.\n",
+        fprintf(stderr, "ERROR: [SGFMeshModel] The first mesh of model file %s has no usable faces; the model is empty.\n",
                path.c_str());
         return std::make_unique<SGFMeshModel>();
     }
@@ -46,16 +48,20 @@ std::unique_ptr<SGFMeshModel> SGFMeshModel::load(const std::string& path, const 
 }
 
 bool SGFMeshModel::hasSingleTexture(const SGFMesh& mesh) {
-    if (mesh.faces.empty()) {
-        return false;
-    }
-    const std::string& first = mesh.faces.front().texture;
+    // Only the faces that will be built count: a face skipped for bad indices
+    // must not turn a one-texture mesh into a mixed one, or the reverse.
+    const std::string* first = nullptr;
     for (const SGFFace& face : mesh.faces) {
-        if (face.texture != first) {
+        if (!hasValidIndices(mesh, face)) {
+            continue;
+        }
+        if (first == nullptr) {
+            first = &face.texture;
+        } else if (face.texture != *first) {
             return false;
         }
     }
-    return true;
+    return first != nullptr;
 }
 
 bool SGFMeshModel::hasValidIndices(const SGFMesh& mesh, const SGFFace& face) {
@@ -69,35 +75,60 @@ bool SGFMeshModel::hasValidIndices(const SGFMesh& mesh, const SGFFace& face) {
 
 void SGFMeshModel::build(const SGFFile& reader) {
     TextureDatabase& textures = TextureDatabase::getInstance();
-
-    // Every texture of the file is loaded before any mesh is built, in face order,
-    // so a texture shared by several meshes is loaded once.
+    // Every texture of the file is requested once, in order of first use, before
+    // any mesh is built; faces then look their name up here. A file that names
+    // many thousands of textures (or one missing texture in every face) costs
+    // one registry request per distinct name, and at most MAX_TEXTURES_PER_FILE.
+    std::unordered_map<std::string, Texture*> resolved;
+    bool reportedTooMany = false;
     for (const SGFMesh& record : reader.getMeshes()) {
         for (const SGFFace& face : record.faces) {
+            if (resolved.count(face.texture) != 0) {
+                continue;
+            }
+            if (resolved.size() >= MAX_TEXTURES_PER_FILE) {
+                if (!reportedTooMany) {
+                    fprintf(stderr, "WARNING: [SGFMeshModel] %s names more than %zu textures; the rest use the "
+                            "default texture.\n", reader.getPath().c_str(), MAX_TEXTURES_PER_FILE);
+                    reportedTooMany = true;
+                }
+                continue;
+            }
             textures.getTexture(face.texture);
+            // A texture that failed to load is not in the registry: such faces
+            // keep no texture, as a lookup by name would give them.
+            resolved.emplace(face.texture, textures.findTexture(face.texture));
         }
     }
+    auto lookUp = [&](const std::string& name) -> Texture* {
+        const auto found = resolved.find(name);
+        return found != resolved.end() ? found->second : textures.getDefaultTexture();
+    };
 
     int meshIndex = 0;
     for (const SGFMesh& record : reader.getMeshes()) {
         std::unique_ptr<Mesh> mesh;
         if (hasSingleTexture(record)) {
             auto single = std::make_unique<SingleTexturedMesh>();
-            if (Texture* texture = textures.findTexture(record.faces.front().texture)) {
-                single->setTexture(texture);
+            for (const SGFFace& face : record.faces) {
+                if (hasValidIndices(record, face)) {
+                    if (Texture* texture = lookUp(face.texture)) {
+                        single->setTexture(texture);
+                    }
+                    break;
+                }
             }
             mesh = std::move(single);
         } else {
             mesh = std::make_unique<Mesh>();
         }
-
         int faceIndex = 0;
         for (const SGFFace& face : record.faces) {
             if (!hasValidIndices(record, face)) {
-                printf("ERROR: [SGFMeshModel] %s: mesh %d, face %d: vertex index (%d, %d, %d) outside "
-                       "the mesh's %u vertices; face skipped.\n",
-                       reader.getPath().c_str(), meshIndex, faceIndex, face.indices[0], face.indices[1],
-                       face.indices[2], static_cast<unsigned>(record.vertices.size()));
+                fprintf(stderr, "ERROR: [SGFMeshModel] %s: mesh %d, face %d: vertex index (%d, %d, %d) outside "
+                        "the mesh's %u vertices; face skipped.\n",
+                        reader.getPath().c_str(), meshIndex, faceIndex, face.indices[0], face.indices[1],
+                        face.indices[2], static_cast<unsigned>(record.vertices.size()));
                 ++faceIndex;
                 continue;
             }
@@ -106,7 +137,7 @@ void SGFMeshModel::build(const SGFFile& reader) {
                 triangle.positions[k] = record.vertices[static_cast<std::size_t>(face.indices[k])];
                 triangle.texCoords[k] = face.texCoords[k];
             }
-            triangle.texture = textures.findTexture(face.texture);
+            triangle.texture = lookUp(face.texture);
             triangle.plane = std::make_shared<Plane>(Plane::fromTriangle(triangle));
             mesh->addTriangle(triangle);
             ++faceIndex;

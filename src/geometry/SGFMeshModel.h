@@ -7,10 +7,11 @@
 // Needs the texture registry (a GL context) and, for lighting, the world.
 //
 // Bad input: a face with an index outside its mesh's vertex list is skipped with
-// an ERROR line naming the file, mesh and face; the rest loads. load() returns an
+// an ERROR line (standard error) naming the file, mesh and face; the rest loads. load() returns an
 // empty model, left unplaced, with a message when the file cannot be read, has no
 // meshes, or yields no box (its first mesh has no usable faces).
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -40,7 +41,11 @@ public:
     // record (also for records without faces).
     void build(const SGFFile& reader);
 
-    // True when the record has faces and all name the first face's texture exactly.
+    // Distinct texture names one file may request from the registry.
+    static constexpr std::size_t MAX_TEXTURES_PER_FILE = 1024;
+
+    // True when the record has faces with valid indices and all of those name
+    // the first such face's texture exactly (faces with bad indices are ignored).
     static bool hasSingleTexture(const SGFMesh& mesh);
     // True when the face's first three indices lie inside the record's vertex list.
     static bool hasValidIndices(const SGFMesh& mesh, const SGFFace& face);

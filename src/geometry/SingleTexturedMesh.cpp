@@ -67,7 +67,10 @@ void SingleTexturedMesh::draw() {
         beginTexturedDraw(*texture_, alpha_);
         glColor4f(1.0f, 1.0f, 1.0f, alpha_);
     } else {
+        // The light shader samples unit 0 whether or not texturing is enabled;
+        // with no name bound it reads the empty texture, not the last one drawn.
         glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
     }
 
     if (lightShader_) {

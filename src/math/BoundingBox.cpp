@@ -7,10 +7,8 @@
 namespace zel {
 
 bool BoundingBox::contains(float x, float y, float z) const {
-    if (x < minX || x > maxX) return false;
-    if (y < minY || y > maxY) return false;
-    if (z < minZ || z > maxZ) return false;
-    return true;
+    // Written as "inside" tests so that a NaN coordinate (or bound) is outside.
+    return x >= minX && x <= maxX && y >= minY && y <= maxY && z >= minZ && z <= maxZ;
 }
 
 bool BoundingBox::containsBox(const BoundingBox& o) const {

@@ -2,9 +2,12 @@
 
 #include <SDL/SDL_image.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
+
+#include "resources/DataFile.h"
 
 namespace zel {
 
@@ -15,9 +18,19 @@ const char* const SOURCE = "Image";
 // SDL_image allocates the whole surface from the size a file's header claims
 // before reading any pixels, and SDL 1.2 keeps the row length in 16 bits. A
 // header is therefore checked before decoding: the general decoder is handed
-// only BMP, JPEG or PNG content (the formats whose size is read here; other
-// content it would recognise is refused), the TGA decoder only complete files,
+// only BMP or JPEG content (other content it would recognise, such as GIF, PNG
+// or PNM under a .jpg name, is refused), the TGA decoder only complete files,
 // and the claimed size must be within the limits.
+
+// What a header claims: the size and the bytes per pixel of the decoded surface.
+struct Claim {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t bytesPerPixel = 4;
+};
+
+// Pixels held by loaded images (textures keep theirs for life).
+std::int64_t livePixels = 0;
 
 std::uint32_t readLE16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 std::uint32_t readBE16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
@@ -25,14 +38,12 @@ std::uint32_t readLE32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint32_t readBE32(const unsigned char* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
 
-bool sizeAcceptable(std::int64_t width, std::int64_t height) {
-    return width >= 0 && height >= 0 && width <= Image::MAX_DIMENSION &&
-           height <= Image::MAX_DIMENSION && width * height <= Image::MAX_PIXELS;
+// Refused by pixel count, not per side; only the row length is bounded on its
+// own, by the surface's 16-bit pitch.
+bool sizeAcceptable(const Claim& claim) {
+    return claim.width >= 0 && claim.height >= 0 && claim.width <= 65535 && claim.height <= Image::MAX_PIXELS &&
+           claim.width * claim.bytesPerPixel <= 65535 && claim.width * claim.height <= Image::MAX_PIXELS;
 }
 
 bool readExactly(SDL_RWops* stream, unsigned char* buffer, int count) {
@@ -40,7 +51,7 @@ bool readExactly(SDL_RWops* stream, unsigned char* buffer, int count) {
 }
 
 // Walks the JPEG marker segments up to the first frame header.
-bool jpegSizeAcceptable(SDL_RWops* stream) {
+bool jpegSizeAcceptable(SDL_RWops* stream, Claim& claim) {
     unsigned char marker[4];
     // The stream is positioned after the two start-of-image bytes.
     for (;;) {
@@ -64,36 +75,43 @@ bool jpegSizeAcceptable(SDL_RWops* stream) {
         if (frame) {
             unsigned char header[5];
             if (length < 7 || !readExactly(stream, header, 5)) return false;
-            return sizeAcceptable(readBE16(header + 3), readBE16(header + 1));
+            claim.width = readBE16(header + 3);
+            claim.height = readBE16(header + 1);
+            // CMYK files decode to four bytes per pixel; the bound assumes it.
+            claim.bytesPerPixel = 4;
+            return sizeAcceptable(claim);
         }
         if (SDL_RWseek(stream, length - 2, RW_SEEK_CUR) < 0) return false;
     }
 }
 
-// For the general decoder: true when the content is BMP, JPEG or PNG of an
+// For the general decoder: true when the content is BMP or JPEG of an
 // acceptable size.
-bool generalHeaderAcceptable(SDL_RWops* stream) {
-    unsigned char header[26];
+bool generalHeaderAcceptable(SDL_RWops* stream, Claim& claim) {
+    unsigned char header[30];
     std::memset(header, 0, sizeof(header));
     const int got = SDL_RWread(stream, header, 1, sizeof(header));
     if (got >= 2 && header[0] == 'B' && header[1] == 'M') {
         if (got < 26) return false;
+        std::int64_t bits;
         if (readLE32(header + 14) == 12) {
-            return sizeAcceptable(readLE16(header + 18), readLE16(header + 20));
+            claim.width = readLE16(header + 18);
+            claim.height = readLE16(header + 20);
+            bits = readLE16(header + 24);
+        } else {
+            if (got < 30) return false;
+            claim.width = static_cast<std::int32_t>(readLE32(header + 18));
+            claim.height = static_cast<std::int32_t>(readLE32(header + 22));
+            if (claim.height < 0) claim.height = -claim.height; // top-down rows
+            bits = readLE16(header + 28);
         }
-        const std::int64_t width = static_cast<std::int32_t>(readLE32(header + 18));
-        std::int64_t height = static_cast<std::int32_t>(readLE32(header + 22));
-        if (height < 0) height = -height; // top-down rows
-        return sizeAcceptable(width, height);
+        // Palette images decode to one byte per pixel.
+        claim.bytesPerPixel = bits <= 8 ? 1 : (bits + 7) / 8;
+        return sizeAcceptable(claim);
     }
     if (got >= 2 && header[0] == 0xFF && header[1] == 0xD8) {
         if (SDL_RWseek(stream, 2, RW_SEEK_SET) < 0) return false;
-        return jpegSizeAcceptable(stream);
-    }
-    static const unsigned char PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (got >= 8 && std::memcmp(header, PNG_SIGNATURE, 8) == 0) {
-        if (got < 24) return false;
-        return sizeAcceptable(readBE32(header + 16), readBE32(header + 20));
+        return jpegSizeAcceptable(stream, claim);
     }
     return false;
 }
@@ -102,14 +120,17 @@ bool generalHeaderAcceptable(SDL_RWops* stream) {
 // back a surface partly made of uninitialised memory, so the pixel data is
 // checked for completeness here: its byte count for uncompressed images, the
 // run-length packets for compressed ones.
-bool tgaAcceptable(SDL_RWops* stream) {
+bool tgaAcceptable(SDL_RWops* stream, Claim& claim) {
     unsigned char header[18];
     if (!readExactly(stream, header, sizeof(header))) {
         return true; // too short to be an image: the decoder rejects it
     }
     const std::int64_t width = readLE16(header + 12);
     const std::int64_t height = readLE16(header + 14);
-    if (!sizeAcceptable(width, height)) {
+    claim.width = width;
+    claim.height = height;
+    claim.bytesPerPixel = header[16] <= 8 ? 1 : (header[16] + 7) / 8;
+    if (!sizeAcceptable(claim)) {
         return false;
     }
     const int imageType = header[2];
@@ -177,7 +198,13 @@ Image::Image(const std::string& fileName, bool colorKey, int keyRed, int keyGree
     loaded = ok;
 }
 
-Image::~Image() = default;
+Image::~Image() {
+    livePixels -= accountedPixels;
+}
+
+std::int64_t Image::getLivePixels() {
+    return livePixels;
+}
 
 std::string Image::getExtension(const std::string& fileName) {
     const std::string::size_type dot = fileName.rfind('.');
@@ -196,16 +223,49 @@ bool Image::loadGeneral(bool swap) {
 }
 
 bool Image::decode(bool tga, bool swap) {
-    SDL_RWops* stream = SDL_RWFromFile(fileName.c_str(), "rb");
-    if (stream == nullptr) {
+    // The file is read whole through the data-file reader (a pipe or device
+    // never blocks it, and the size is capped), then decoded from memory.
+    std::string bytes;
+    const DataFileStatus status = readDataFile(fileName, MAX_FILE_BYTES, bytes);
+    if (status == DataFileStatus::NOT_REGULAR || status == DataFileStatus::TOO_LARGE) {
+        fprintf(stderr, "ERROR: [%s] %s %s (at most %lld bytes of a regular file).\n", SOURCE, fileName.c_str(),
+                describeDataFileStatus(status), static_cast<long long>(MAX_FILE_BYTES));
+    }
+    if (status == DataFileStatus::MISSING || status == DataFileStatus::READ_ERROR) {
         printf("[%s]: Error: Could not open file.\n", SOURCE);
+        return false;
+    }
+    // A file that opens but is refused (not a regular file, too large) fails
+    // like content the decoder rejects.
+    SDL_RWops* stream = status == DataFileStatus::OK && bytes.size() <= static_cast<std::size_t>(INT_MAX)
+                            ? SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()))
+                            : nullptr;
+    if (stream == nullptr) {
+        printf("[%s]: Error: Could not load image.\n", SOURCE);
         return false;
     }
 
     SDL_Surface* surface = nullptr;
-    const bool acceptable = tga ? tgaAcceptable(stream) : generalHeaderAcceptable(stream);
+    Claim claim;
+    bool acceptable = tga ? tgaAcceptable(stream, claim) : generalHeaderAcceptable(stream, claim);
+    if (!acceptable && claim.width * claim.height > MAX_PIXELS) {
+        fprintf(stderr, "ERROR: [%s] %s: %lld x %lld pixels are more than the limit of %lld pixels per image.\n",
+                SOURCE, fileName.c_str(), static_cast<long long>(claim.width), static_cast<long long>(claim.height),
+                static_cast<long long>(MAX_PIXELS));
+    }
+    if (acceptable && livePixels + claim.width * claim.height > MAX_TOTAL_PIXELS) {
+        fprintf(stderr, "ERROR: [%s] %s: %lld x %lld pixels would take the images loaded past %lld pixels.\n", SOURCE,
+                fileName.c_str(), static_cast<long long>(claim.width), static_cast<long long>(claim.height),
+                static_cast<long long>(MAX_TOTAL_PIXELS));
+        acceptable = false;
+    }
     if (acceptable && SDL_RWseek(stream, 0, RW_SEEK_SET) == 0) {
         surface = tga ? IMG_LoadTGA_RW(stream) : IMG_Load_RW(stream, 0);
+    }
+    if (surface != nullptr && static_cast<std::int64_t>(surface->w) * surface->h > claim.width * claim.height) {
+        // The decoder read a size other than the header's; the budget needs the one checked.
+        SDL_FreeSurface(surface);
+        surface = nullptr;
     }
     if (surface == nullptr) {
         printf("[%s]: Error: Could not load image.\n", SOURCE);
@@ -234,7 +294,6 @@ bool Image::decode(bool tga, bool swap) {
 
     const bool copied = copySurface(surface);
     SDL_FreeSurface(surface);
-    // Closing (rather than only freeing) the stream also closes its file.
     SDL_RWclose(stream);
     if (!copied) {
         width = 0;
@@ -244,6 +303,8 @@ bool Image::decode(bool tga, bool swap) {
         return false;
     }
 
+    accountedPixels = static_cast<std::int64_t>(width) * height;
+    livePixels += accountedPixels;
     if (swap) {
         swapRedBlue();
     }

@@ -35,11 +35,19 @@ public:
     // "not_found" when there is no ".".
     static std::string getExtension(const std::string& fileName);
 
-    // Largest width or height the loader accepts, and the largest pixel count:
-    // headers claiming more are refused before anything is allocated, and so
-    // are truncated TGA files. Such refusals report as a failed decode.
-    static const int MAX_DIMENSION = 16384;
-    static const std::int64_t MAX_PIXELS = 64LL * 1024 * 1024;
+    // Largest pixel count of one image (4096 x 4096, any shape; a row must
+    // also fit the decoder's 16-bit row length): headers claiming more are
+    // refused before anything is allocated, and so are truncated TGA files.
+    // Such refusals report as a failed decode.
+    static constexpr std::int64_t MAX_PIXELS = 16LL * 1024 * 1024;
+    // Largest number of pixels all loaded images hold together (about ten times
+    // what the demo loads): with the GL copies and mipmaps, about 300 MB at most.
+    // An image that would go past it is refused with a line on standard error.
+    static constexpr std::int64_t MAX_TOTAL_PIXELS = 32LL * 1024 * 1024;
+    // Largest image file read.
+    static constexpr std::int64_t MAX_FILE_BYTES = 64LL * 1024 * 1024;
+    // Pixels held by the images alive now.
+    static std::int64_t getLivePixels();
 
     // Read-only after construction.
     std::string fileName;                  // empty when the name has no extension
@@ -60,6 +68,7 @@ private:
     void swapRedBlue();
     void addColorKeyAlpha(int red, int green, int blue);
 
+    std::int64_t accountedPixels = 0; // counted in the live total until destruction
     bool colorKey;
     int keyRed, keyGreen, keyBlue;
 };

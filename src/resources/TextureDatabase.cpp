@@ -1,6 +1,7 @@
 #include "resources/TextureDatabase.h"
 
 #include "engine/Profiler.h"
+#include "resources/DataFile.h"
 #include "resources/TextureFactory.h"
 
 #include <cstdio>
@@ -14,6 +15,19 @@ const char* const SOURCE = "TextureDatabase";
 // The program's registry while it exists. A plain pointer has no destructor,
 // so it stays readable while other singletons are destroyed at exit.
 TextureDatabase* liveInstance = nullptr;
+// Set once the program's registry has been destroyed; it is never recreated.
+bool instanceDestroyed = false;
+
+// Names come from data files (models, the catalogue); one that would leave the
+// texture directory is refused and the default texture takes its place.
+bool acceptName(const std::string& fileName) {
+    if (isContainedName(fileName) && fileName.find('\0') == std::string::npos) {
+        return true;
+    }
+    fprintf(stderr, "ERROR: [%s] Texture name \"%s\" leaves the texture directory; the default texture is used.\n",
+            SOURCE, fileName.c_str());
+    return false;
+}
 
 } // namespace
 
@@ -21,6 +35,12 @@ const char* const TextureDatabase::TEXTURE_DIRECTORY = "../data/textures/";
 const char* const TextureDatabase::CATALOGUE_PATH = "../textures.xml";
 
 TextureDatabase& TextureDatabase::getInstance() {
+    if (instanceDestroyed) {
+        // At exit, after the registry's destruction, a late caller gets an empty
+        // registry that loads nothing rather than a revived one without a context.
+        static TextureDatabase empty;
+        return empty;
+    }
     // Reading the catalogue counts as catalogue time in the start-up profile
     // (the default texture it loads counts as texture time).
     static TextureDatabase& instance = []() -> TextureDatabase& {
@@ -47,20 +67,19 @@ TextureDatabase::TextureDatabase(const std::string& textureDirectory, const std:
     }
 }
 
+TextureDatabase::TextureDatabase() : inert(true) {}
+
 TextureDatabase::~TextureDatabase() {
     if (liveInstance == this) {
         liveInstance = nullptr;
+        instanceDestroyed = true;
     }
     release();
 }
 
 Texture* TextureDatabase::findTexture(const std::string& name) {
-    for (const std::unique_ptr<Texture>& texture : textures) {
-        if (texture->getName() == name) {
-            return texture.get();
-        }
-    }
-    return nullptr;
+    const auto found = byName.find(name);
+    return found != byName.end() ? found->second : nullptr;
 }
 
 Texture* TextureDatabase::add(std::unique_ptr<Texture> texture) {
@@ -68,12 +87,17 @@ Texture* TextureDatabase::add(std::unique_ptr<Texture> texture) {
         return defaultTexture.get();
     }
     textures.push_back(std::move(texture));
+    // The first texture of a name is the one lookups find.
+    byName.emplace(textures.back()->getName(), textures.back().get());
     return textures.back().get();
 }
 
 Texture* TextureDatabase::getTexture(const std::string& fileName) {
     if (Texture* found = findTexture(fileName)) {
         return found;
+    }
+    if (inert || !acceptName(fileName)) {
+        return defaultTexture.get();
     }
     const std::string path = textureDirectory + fileName;
     if (catalogue && catalogue->hasEntry(fileName)) {
@@ -88,6 +112,9 @@ Texture* TextureDatabase::getTexture(const std::string& fileName) {
 Texture* TextureDatabase::getAlphaTexture(const std::string& fileName, const std::string& name) {
     if (Texture* found = findTexture(name)) {
         return found;
+    }
+    if (inert || !acceptName(fileName)) {
+        return defaultTexture.get();
     }
     const std::string path = textureDirectory + fileName;
     if (catalogue && catalogue->hasEntry(fileName)) {
@@ -104,6 +131,9 @@ Texture* TextureDatabase::getClampedTexture(const std::string& name, const std::
     if (Texture* found = findTexture(name)) {
         return found;
     }
+    if (inert || !acceptName(fileName)) {
+        return defaultTexture.get();
+    }
     return add(TextureFactory::createTexture(textureDirectory + fileName, name, false, 0, 0, 0, GL_NEAREST,
                                              GL_NEAREST, GL_CLAMP, GL_CLAMP, false));
 }
@@ -118,6 +148,7 @@ void TextureDatabase::release() {
         texture.reset();
     }
     textures.clear();
+    byName.clear();
     defaultTexture.reset();
     catalogue.reset();
 }

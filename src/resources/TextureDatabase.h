@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zel {
@@ -24,7 +25,8 @@ public:
     static const char* const CATALOGUE_PATH;    // "../textures.xml"
 
     // The program's registry, created on the first call (reads the catalogue and
-    // loads the default texture).
+    // loads the default texture). Once it has been destroyed at exit, later
+    // calls get an empty registry that loads nothing and hands out null.
     static TextureDatabase& getInstance();
 
     // Releases the program's registry if it exists and has not been destroyed
@@ -39,6 +41,8 @@ public:
     TextureDatabase(const TextureDatabase&) = delete;
     TextureDatabase& operator=(const TextureDatabase&) = delete;
 
+    // Names that are absolute or contain a ".." component are refused with an
+    // ERROR line on standard error and answered with the default texture.
     // Standard lookup under the file name; catalogue settings or trilinear,
     // repeating defaults. Returns the default texture when loading fails (null
     // when that failed too).
@@ -62,12 +66,16 @@ public:
     const TextureResourceFile* getCatalogue() const;
 
 private:
+    // The empty registry handed out after the program's one is destroyed.
+    TextureDatabase();
     Texture* add(std::unique_ptr<Texture> texture);
 
     std::string textureDirectory;
     std::vector<std::unique_ptr<Texture>> textures;
+    std::unordered_map<std::string, Texture*> byName; // first texture per name, in textures
     std::unique_ptr<TextureResourceFile> catalogue;
     std::unique_ptr<Texture> defaultTexture;
+    bool inert = false;
 };
 
 } // namespace zel

@@ -3,7 +3,7 @@
 #include "xml/CXMLAttribute.h"
 #include "xml/CXMLNodeSet.h"
 
-#include <sys/stat.h>
+#include "resources/DataFile.h"
 
 #include <cstdio>
 #include <sstream>
@@ -32,25 +32,23 @@ bool attribute(const xml::CXMLNode& node, const char* name, std::string& value) 
     return true;
 }
 
-// True when path names a file larger than the catalogue limit; such a file
-// is not parsed (the XML tree costs many times the file's size).
-bool tooLarge(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 &&
-           static_cast<long long>(info.st_size) > TextureResourceFile::MAX_FILE_BYTES;
-}
-
 } // namespace
 
 TextureResourceFile::TextureResourceFile(const std::string& path)
-    : document(std::make_unique<xml::CXMLDocument>(tooLarge(path) ? std::string() : path)), valid(true) {
-    if (tooLarge(path)) {
-        printf("ERROR: [%s] %s is larger than %lld bytes and is not read.\n", SOURCE, path.c_str(),
-               MAX_FILE_BYTES);
-        document.reset();
-        valid = false;
-        printf("ERROR: [%s] TextureResourceFile could not be loaded.\n", SOURCE);
-        return;
+    : document(std::make_unique<xml::CXMLDocument>(path, static_cast<std::size_t>(MAX_FILE_BYTES))),
+      valid(true) {
+    // A file over the size limit is a failed read. Other refusals (not a regular
+    // file, declarations, too many attributes) make an unparsable catalogue,
+    // which counts as an empty one; a missing file says nothing.
+    const std::string& refusal = document->getRefusal();
+    if (!refusal.empty() && document->getFileStatus() != DataFileStatus::MISSING) {
+        fprintf(stderr, "ERROR: [%s] %s %s; it is not read.\n", SOURCE, path.c_str(), refusal.c_str());
+        if (document->getFileStatus() == DataFileStatus::TOO_LARGE) {
+            document.reset();
+            valid = false;
+            printf("ERROR: [%s] TextureResourceFile could not be loaded.\n", SOURCE);
+            return;
+        }
     }
     valid = read();
     if (valid) {
@@ -77,6 +75,9 @@ bool TextureResourceFile::read() {
                 ok = false;
                 break;
             }
+            // Lookups take the first entry of a name, so later duplicates are
+            // not indexed.
+            firstEntry.emplace(entry.fileName, entries.size());
             entries.push_back(entry);
         }
     }
@@ -171,19 +172,13 @@ void TextureResourceFile::readWrap(const xml::CXMLNode& node, TextureEntry& entr
 }
 
 bool TextureResourceFile::hasEntry(const std::string& fileName) const {
-    for (const TextureEntry& entry : entries) {
-        if (entry.fileName == fileName) {
-            return true;
-        }
-    }
-    return false;
+    return firstEntry.count(fileName) != 0;
 }
 
 TextureEntry TextureResourceFile::getEntry(const std::string& fileName) const {
-    for (const TextureEntry& entry : entries) {
-        if (entry.fileName == fileName) {
-            return entry;
-        }
+    const auto found = firstEntry.find(fileName);
+    if (found != firstEntry.end()) {
+        return entries[found->second];
     }
     TextureEntry fallback;
     fallback.fileName = fileName;

@@ -9,7 +9,9 @@
 #include "xml/CXMLNode.h"
 
 #include <memory>
+#include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace zel {
@@ -18,8 +20,9 @@ class TextureResourceFile {
 public:
     // Reads the catalogue at path and prints whether that worked. A missing or
     // unparsable file counts as an empty catalogue.
-    // A file larger than MAX_FILE_BYTES is refused with an ERROR line and counts
-    // as a failed read with no entries.
+    // A file larger than MAX_FILE_BYTES, one that is not a regular file, or one
+    // the XML layer refuses (declarations, too many attributes) is reported on
+    // standard error and counts as a failed read with no entries.
     explicit TextureResourceFile(const std::string& path);
     static constexpr long long MAX_FILE_BYTES = 4LL << 20;
     virtual ~TextureResourceFile();
@@ -46,6 +49,7 @@ private:
     static void readWrap(const xml::CXMLNode& node, TextureEntry& entry);
 
     std::vector<TextureEntry> entries;
+    std::unordered_map<std::string, std::size_t> firstEntry; // file name -> index of its first entry
     std::unique_ptr<xml::CXMLDocument> document; // released as soon as reading ends
     bool valid;
 };

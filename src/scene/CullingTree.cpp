@@ -39,7 +39,7 @@ std::int32_t queryBoxVisibility(const BoundingBox& box) {
     if (!glGenQueries || !glBeginQuery || !glEndQuery || !glGetQueryObjectuiv || !glDeleteQueries) {
         static bool reported = false;
         if (!reported) {
-            printf("WARNING: [%s] Occlusion queries are not available; every node counts as visible.\n", "Octree");
+            fprintf(stderr, "WARNING: [%s] Occlusion queries are not available; every node counts as visible.\n", "Octree");
             reported = true;
         }
         return 1;

@@ -129,14 +129,14 @@ bool CXMLNode::getAttributes(CXMLAttributeList& attributes) const {
 }
 
 bool CXMLNode::getAttribute(const std::string& name, CXMLAttribute& attribute) const {
-    CXMLAttributeList attributes;
-    if (!getAttributes(attributes)) {
+    if (node == nullptr || node->type != XML_ELEMENT_NODE) {
         return false;
     }
-    for (int i = 0; i < attributes.getCount(); ++i) {
-        CXMLAttribute candidate = attributes.get(i);
-        if (candidate.getName() == name) {
-            attribute = candidate;
+    // The attributes are walked in place and only the match is copied; a
+    // lookup costs nothing for the values it passes over.
+    for (xmlAttrPtr candidate = node->properties; candidate != nullptr; candidate = candidate->next) {
+        if (candidate->name != nullptr && name == reinterpret_cast<const char*>(candidate->name)) {
+            attribute = CXMLAttribute(candidate);
             return true;
         }
     }

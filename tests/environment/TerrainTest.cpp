@@ -43,13 +43,16 @@ std::string writeTga(const std::string& name, int width, int height, int bits,
 
 using zeltest::expectNear;
 
-// Builds a terrain with the demo's placement, discarding what it prints.
+// Builds a terrain with the demo's placement; what it prints on either stream goes to printed.
 std::unique_ptr<Terrain> makeTerrain(const std::string& heightmap, std::string* printed = nullptr,
                                      const std::string& texture = "gras_4_dl.tga") {
     std::unique_ptr<Terrain> terrain;
-    const std::string out = zeltest::captureStdout(
-        [&] { terrain = std::make_unique<Terrain>(heightmap, texture, ORIGIN, 0.1f, 800.0f, 800.0f); });
-    if (printed) *printed = out;
+    std::string errors;
+    const std::string out = zeltest::captureStdout([&] {
+        errors = zeltest::captureStderr(
+            [&] { terrain = std::make_unique<Terrain>(heightmap, texture, ORIGIN, 0.1f, 800.0f, 800.0f); });
+    });
+    if (printed) *printed = out + errors;
     return terrain;
 }
 

@@ -105,7 +105,7 @@ TEST_F(SGFMeshModelTest, FacesWithIndicesOutsideTheVertexListAreRejected) {
         face("i0='0' i1='1' i2='5'", "plaster.jpg") + face("i0='99999999999' i1='1' i2='2'", "plaster.jpg") +
         face("i0='2' i1='3' i2='4'", "plaster.jpg") + "</mesh></sgf>");
     std::unique_ptr<SGFMeshModel> model;
-    const std::string out = zeltest::captureStdout([&] {
+    const std::string out = zeltest::captureStderr([&] {
         const SGFFile reader(path);
         model = std::make_unique<SGFMeshModel>(reader, 0, 0, 0, 1.0f);
     });
@@ -177,7 +177,7 @@ TEST_F(SGFMeshModelTest, LoadReturnsAnEmptyModelForUnusableFiles) {
         SCOPED_TRACE(c.path);
         std::unique_ptr<SGFMeshModel> model;
         const std::string out =
-            zeltest::captureStdout([&] { model = SGFMeshModel::load(c.path, Vector3(1, 2, 3), 1.0f); });
+            zeltest::captureStderr([&] { model = SGFMeshModel::load(c.path, Vector3(1, 2, 3), 1.0f); });
         ASSERT_NE(model, nullptr);
         EXPECT_TRUE(model->getMeshes().empty());
         EXPECT_EQ(model->getBoundingBox(), nullptr);

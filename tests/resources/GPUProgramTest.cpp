@@ -1,4 +1,4 @@
-// GPU programs in a real GL context: the line-joining reader, compile and link
+// GPU programs in a real GL context: the source reader, compile and link
 // failures with their lines, a working program drawing, and every shader pair
 // the project ships.
 
@@ -34,10 +34,10 @@ class GPUProgramTest : public zeltest::GLTest {};
 
 } // namespace
 
-TEST(GPUProgramSource, LinesAreJoinedWithoutTheirBreaks) {
+TEST(GPUProgramSource, LineBreaksAreKeptAsLineFeeds) {
     const std::string dir = zeltest::scratchDir("gpu_source");
-    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "a.txt", "one\r\ntwo\n\nthree")), "onetwothree");
-    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "cr.txt", "a\rb\n")), "a\rb");
+    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "a.txt", "one\r\ntwo\n\nthree")), "one\ntwo\n\nthree");
+    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "cr.txt", "a\rb\n")), "a\nb\n");
     EXPECT_EQ(GPUProgram::readSourceFile(dir + "/missing.txt"), "");
     EXPECT_EQ(GPUProgram::readSourceFile(dir), ""); // a directory ends at once
     // Lines around the 254-character buffer and far beyond it are kept whole.
@@ -45,7 +45,7 @@ TEST(GPUProgramSource, LinesAreJoinedWithoutTheirBreaks) {
         std::string line;
         for (std::size_t i = 0; i < length; ++i) line += static_cast<char>('a' + i % 26);
         EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "long.txt", line + "\r\n" + line + "\nend")),
-                  line + line + "end")
+                  line + "\n" + line + "\nend")
             << length;
     }
 }
@@ -84,8 +84,8 @@ TEST_F(GPUProgramTest, FailuresAndTheirLines) {
     const std::string dir = zeltest::scratchDir("gpu_fail");
     const std::string goodVs = writeFile(dir, "good_vs.txt", VERTEX_OK);
     const std::string goodFs = writeFile(dir, "good_fs.txt", FRAGMENT_OK);
-    // A leading line comment swallows the whole joined program.
-    const std::string commentVs = writeFile(dir, "comment_vs.txt", std::string("// note\n") + VERTEX_OK);
+    // A line comment ends with its line; the statement after it does not compile.
+    const std::string commentVs = writeFile(dir, "comment_vs.txt", "// note\nvoid main() { gl_Position = nothing; }");
     const std::string badFs = writeFile(dir, "bad_fs.txt", "void main() { gl_FragColor = undefinedThing; }");
     const std::string linkVs = writeFile(dir, "link_vs.txt", "void f(); void main() { f(); gl_Position = ftransform(); }");
     const std::string created = "Error: [GPUProgram] Could not create shader objects (";

@@ -82,4 +82,14 @@ std::string captureStdout(Fn&& fn) {
     return ::testing::internal::GetCapturedStdout();
 }
 
+// Runs fn with standard error captured; returns what it printed.
+template <typename Fn>
+std::string captureStderr(Fn&& fn) {
+    fflush(stderr);
+    ::testing::internal::CaptureStderr();
+    fn();
+    fflush(stderr);
+    return ::testing::internal::GetCapturedStderr();
+}
+
 } // namespace zeltest
