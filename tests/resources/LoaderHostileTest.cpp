@@ -3,7 +3,7 @@
 // and shader sources past the compiler bounds. Each case ends quickly with a
 // diagnostic and the documented fallback; no hostile source reaches the driver.
 
-#include "TestImages.h"
+#include "support/TestImages.h"
 #include "resources/DataFile.h"
 #include "resources/GPUProgram.h"
 #include "resources/Image.h"
