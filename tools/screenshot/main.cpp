@@ -30,7 +30,7 @@
 #include "engine/GLApplication.h"
 #include "environment/DayNightCycle.h"
 #include "scene/World.h"
-#include "common/PngWriter.h"
+#include "common/FrameCapture.h"
 
 namespace {
 
@@ -50,20 +50,12 @@ void tick(int count) {
 bool shoot(zel::FrameDriver& driver, zel::World& world, const zel::Vector3& eye, const zel::Vector3& target,
            const std::string& path) {
     zel::FlightPath::apply(zel::FlightPath::lookAt(eye, target), *world.getCamera());
-    // Two frames so that the frame rate counter and the bloom have settled.
-    driver.frame(0);
-    driver.frame(0);
-    const int width = zel::CoreEngine::instance().getWidth();
-    const int height = zel::CoreEngine::instance().getHeight();
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    if (!zeltools::writePng(path, width, height, pixels)) {
+    if (!zeltools::saveSettledFrame(driver, path)) {
         std::printf("Could not write %s.\n", path.c_str());
         return false;
     }
-    std::printf("Wrote %s (%d x %d).\n", path.c_str(), width, height);
+    std::printf("Wrote %s (%d x %d).\n", path.c_str(), zel::CoreEngine::instance().getWidth(),
+                zel::CoreEngine::instance().getHeight());
     return true;
 }
 

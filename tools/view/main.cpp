@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "common/PngWriter.h"
+#include "common/FrameCapture.h"
 #include "demo/DemoScene.h"
 #include "engine/CoreEngine.h"
 #include "engine/FlightPath.h"
@@ -66,19 +66,6 @@ std::size_t buildViewScene(zel::World& world, const std::string& model, zel::Bou
         }
     }
     return triangles;
-}
-
-bool saveFrame(zel::FrameDriver& driver, const std::string& path) {
-    // Two frames so that the frame rate counter and the bloom have settled.
-    driver.frame(0);
-    driver.frame(0);
-    const int width = zel::CoreEngine::instance().getWidth();
-    const int height = zel::CoreEngine::instance().getHeight();
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return zeltools::writePng(path, width, height, pixels);
 }
 
 } // namespace
@@ -141,7 +128,7 @@ int main(int argc, char** argv) {
                 driver->start();
                 // A second of ticks so that the overlay shows a frame rate.
                 driver->runTicks(70);
-                if (!saveFrame(*driver, screenshotPath)) {
+                if (!zeltools::saveSettledFrame(*driver, screenshotPath)) {
                     std::fprintf(stderr, "world-of-ulmera-view: cannot write %s\n", screenshot.c_str());
                     status = 1;
                 }
