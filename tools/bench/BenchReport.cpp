@@ -17,12 +17,13 @@ using Json = nlohmann::ordered_json;
 
 // Figures are kept to a microsecond; a value that is not finite becomes null.
 Json number(double value) {
-    if (!std::isfinite(value)) return nullptr;
+    if (!std::isfinite(value))
+        return nullptr;
     return std::round(value * 1000.0) / 1000.0;
 }
 
 Json statsJson(const FrameStats& s) {
-    return {{"count", s.count}, {"min", number(s.min)},   {"median", number(s.median)},
+    return {{"count", s.count},     {"min", number(s.min)}, {"median", number(s.median)},
             {"p95", number(s.p95)}, {"p99", number(s.p99)}, {"max", number(s.max)}};
 }
 
@@ -39,21 +40,24 @@ Json cullJson(const zel::CullingStats& c, std::size_t frames) {
             {"triangles_drawn_per_frame", number(static_cast<double>(c.trianglesDrawn) / n)}};
 }
 
-double median(std::vector<double> samples) { return FrameStats::of(std::move(samples)).median; }
+double median(std::vector<double> samples) {
+    return FrameStats::of(std::move(samples)).median;
+}
 
 std::vector<double> allFrames(const BenchReport::Config& config) {
     std::vector<double> all;
-    for (const auto& segment : config.segments) all.insert(all.end(), segment.frameMs.begin(), segment.frameMs.end());
+    for (const auto& segment : config.segments)
+        all.insert(all.end(), segment.frameMs.begin(), segment.frameMs.end());
     return all;
 }
 
 // Median of each pass's samples by pass name; null where a pass has none.
-template <class Samples>
-Json passMedians(const Samples& samples) {
+template <class Samples> Json passMedians(const Samples& samples) {
     Json out = Json::object();
     for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
         const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
-        out[zel::WorldPassObserver::name(pass)] = samples[p].empty() ? Json(nullptr) : number(median(samples[p]));
+        out[zel::WorldPassObserver::name(pass)] =
+            samples[p].empty() ? Json(nullptr) : number(median(samples[p]));
     }
     return out;
 }
@@ -66,7 +70,8 @@ void addConfig(Json& out, const BenchReport::Config& config, bool passTiming) {
     std::vector<double> allCpu;
     for (const auto& segment : config.segments) {
         frames[segment.name] = statsJson(FrameStats::of(segment.frameMs));
-        for (const auto& leg : segment.legs) legs[leg.name] = statsJson(FrameStats::of(leg.frameMs));
+        for (const auto& leg : segment.legs)
+            legs[leg.name] = statsJson(FrameStats::of(leg.frameMs));
         cpu[segment.name] = statsJson(FrameStats::of(segment.cpuMs));
         allCpu.insert(allCpu.end(), segment.cpuMs.begin(), segment.cpuMs.end());
     }
@@ -100,13 +105,15 @@ double msSinceProcessStart() {
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     // Fields after the command name (which may hold blanks) start after ')'.
     const std::size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0.0;
+    if (close == std::string::npos)
+        return 0.0;
     std::istringstream fields(text.substr(close + 2));
     std::string field;
     unsigned long long startTicks = 0;
     // starttime is field 22 of the line; field 3 is the first after ')'.
     for (int i = 3; i <= 22 && fields >> field; ++i) {
-        if (i == 22) startTicks = std::stoull(field);
+        if (i == 22)
+            startTicks = std::stoull(field);
     }
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
@@ -120,7 +127,8 @@ double peakRssMb() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.compare(0, 6, "VmHWM:") == 0) return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
     }
     return 0.0;
 }
@@ -128,7 +136,8 @@ double peakRssMb() {
 FrameStats FrameStats::of(std::vector<double> samples) {
     FrameStats s;
     s.count = samples.size();
-    if (samples.empty()) return s;
+    if (samples.empty())
+        return s;
     std::sort(samples.begin(), samples.end());
     auto rank = [&](double q) {
         const double r = std::ceil(q * static_cast<double>(samples.size()));
@@ -151,13 +160,16 @@ std::string BenchReport::toJson() const {
                 {"tick_ms", 15},
                 {"flight", shortFlight ? "short" : "full"}};
     Json parts = Json::object();
-    for (const Part& part : startupParts) parts[part.name] = number(part.ms);
-    out["startup_ms"] = {{"total", number(startupTotalMs)}, {"to_main", number(startupToMainMs)}, {"parts", parts}};
+    for (const Part& part : startupParts)
+        parts[part.name] = number(part.ms);
+    out["startup_ms"] = {
+        {"total", number(startupTotalMs)}, {"to_main", number(startupToMainMs)}, {"parts", parts}};
     out["night_ticks"] = nightTicks;
     out["peak_rss_mb"] = number(peakRssMb);
     // The top-level figures are those of the scene as built (the first
     // configuration); an A/B run repeats both configurations under "ab".
-    if (!configs.empty()) addConfig(out, configs.front(), passTiming);
+    if (!configs.empty())
+        addConfig(out, configs.front(), passTiming);
     out["ab"] = nullptr;
     if (configs.size() >= 2) {
         Json a = {{"name", configs[0].name}};
@@ -171,38 +183,40 @@ std::string BenchReport::toJson() const {
 
 bool BenchReport::writeJson(const std::string& path) const {
     std::ofstream file(path);
-    if (!file) return false;
+    if (!file)
+        return false;
     file << toJson();
     return static_cast<bool>(file);
 }
 
 void BenchReport::printTable(std::FILE* out) const {
-    std::fprintf(out, "World Of Ulmera benchmark (%s flight, 800 x 600, %s)\n", shortFlight ? "short" : "full",
-                 renderer.c_str());
+    std::fprintf(out, "World Of Ulmera benchmark (%s flight, 800 x 600, %s)\n",
+                 shortFlight ? "short" : "full", renderer.c_str());
     std::fprintf(out, "\nstart-up to first frame   %9.1f ms  (before main %.1f ms)\n", startupTotalMs,
                  startupToMainMs);
-    for (const Part& part : startupParts) std::fprintf(out, "  %-22s  %9.1f ms\n", part.name.c_str(), part.ms);
+    for (const Part& part : startupParts)
+        std::fprintf(out, "  %-22s  %9.1f ms\n", part.name.c_str(), part.ms);
     std::fprintf(out, "night reached after %d ticks; peak resident memory %.1f MiB\n", nightTicks, peakRssMb);
     for (const Config& config : configs) {
         std::fprintf(out, "\n[%s]\n", config.name.c_str());
-        std::fprintf(out, "  %-8s %6s %8s %8s %8s %8s %8s   %10s %12s\n", "frames", "count", "min", "median", "p95",
-                     "p99", "max", "meshes/fr", "tris/fr");
+        std::fprintf(out, "  %-8s %6s %8s %8s %8s %8s %8s   %10s %12s\n", "frames", "count", "min", "median",
+                     "p95", "p99", "max", "meshes/fr", "tris/fr");
         for (const Segment& segment : config.segments) {
             const FrameStats s = FrameStats::of(segment.frameMs);
             const double n = s.count ? static_cast<double>(s.count) : 1.0;
-            std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f   %10.1f %12.0f\n", segment.name.c_str(),
-                         s.count, s.min, s.median, s.p95, s.p99, s.max,
+            std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f   %10.1f %12.0f\n",
+                         segment.name.c_str(), s.count, s.min, s.median, s.p95, s.p99, s.max,
                          static_cast<double>(segment.cull.meshesDrawn) / n,
                          static_cast<double>(segment.cull.trianglesDrawn) / n);
         }
         const FrameStats all = FrameStats::of(allFrames(config));
-        std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", "overall", all.count, all.min, all.median,
-                     all.p95, all.p99, all.max);
+        std::fprintf(out, "  %-8s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", "overall", all.count, all.min,
+                     all.median, all.p95, all.p99, all.max);
         for (const Segment& segment : config.segments) {
             for (const Segment::Leg& leg : segment.legs) {
                 const FrameStats s = FrameStats::of(leg.frameMs);
-                std::fprintf(out, "    leg %-20s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", leg.name.c_str(), s.count,
-                             s.min, s.median, s.p95, s.p99, s.max);
+                std::fprintf(out, "    leg %-20s %6zu %8.2f %8.2f %8.2f %8.2f %8.2f\n", leg.name.c_str(),
+                             s.count, s.min, s.median, s.p95, s.p99, s.max);
             }
         }
         for (const Segment& segment : config.segments)
@@ -221,7 +235,8 @@ void BenchReport::printTable(std::FILE* out) const {
             std::fprintf(out, "  drained wall median ms:");
             for (int p = 0; p < zel::WorldPassObserver::PassCount; ++p) {
                 const auto pass = static_cast<zel::WorldPassObserver::Pass>(p);
-                std::fprintf(out, " %s %.2f", zel::WorldPassObserver::name(pass), median(config.drainedSamples[p]));
+                std::fprintf(out, " %s %.2f", zel::WorldPassObserver::name(pass),
+                             median(config.drainedSamples[p]));
             }
             std::fprintf(out, "\n");
         }

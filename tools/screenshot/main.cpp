@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FrameCapture.h"
 #include "demo/DemoScene.h"
 #include "engine/Camera.h"
 #include "engine/CoreEngine.h"
@@ -30,7 +31,6 @@
 #include "engine/GLApplication.h"
 #include "environment/DayNightCycle.h"
 #include "scene/World.h"
-#include "common/FrameCapture.h"
 
 namespace {
 

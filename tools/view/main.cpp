@@ -45,9 +45,11 @@ namespace {
 // run layout's bin/.
 void enterRunLayout() {
     std::error_code error;
-    if (fs::is_directory("../data", error)) return;
+    if (fs::is_directory("../data", error))
+        return;
     const fs::path bin = fs::read_symlink("/proc/self/exe", error).parent_path();
-    if (!error && fs::is_directory(bin / ".." / "data", error)) fs::current_path(bin, error);
+    if (!error && fs::is_directory(bin / ".." / "data", error))
+        fs::current_path(bin, error);
 }
 
 // Builds the scene around the model and returns the merged model's triangle
@@ -58,8 +60,10 @@ std::size_t buildViewScene(zel::World& world, const std::string& model, zel::Bou
     hasBox = false;
     for (const auto& child : world.getBloomChildren()) {
         const auto* octree = dynamic_cast<const zel::Octree*>(child.get());
-        if (octree == nullptr || octree->getModel() == nullptr) continue;
-        for (const auto& mesh : octree->getModel()->getMeshes()) triangles += mesh->getTriangles().size();
+        if (octree == nullptr || octree->getModel() == nullptr)
+            continue;
+        for (const auto& mesh : octree->getModel()->getMeshes())
+            triangles += mesh->getTriangles().size();
         if (const zel::BoundingBox* placed = octree->getModelBoundingBox()) {
             box = *placed;
             hasBox = true;
@@ -109,14 +113,16 @@ int main(int argc, char** argv) {
         // The driver is made only for a screenshot: it replaces the clock,
         // pointer and swap hooks that the interactive loop needs.
         std::unique_ptr<zel::FrameDriver> driver;
-        if (!screenshotPath.empty()) driver = std::make_unique<zel::FrameDriver>();
+        if (!screenshotPath.empty())
+            driver = std::make_unique<zel::FrameDriver>();
         auto worldOwner = std::make_unique<zel::World>();
         zel::World& world = *worldOwner;
         zel::CoreEngine::instance().setRoot(std::move(worldOwner));
         zel::BoundingBox box;
         bool hasBox = false;
         const std::size_t triangles = buildViewScene(world, modelPath, box, hasBox);
-        zel::gui::SceneAnalyseGUI::instance().setTitle(name + ": " + std::to_string(triangles) + " triangles");
+        zel::gui::SceneAnalyseGUI::instance().setTitle(name + ": " + std::to_string(triangles) +
+                                                       " triangles");
         std::fprintf(stderr, "world-of-ulmera-view: %s, %zu triangles\n", name.c_str(), triangles);
         if (!hasBox) {
             std::fprintf(stderr, "world-of-ulmera-view: %s has no triangles to show\n", model.c_str());
