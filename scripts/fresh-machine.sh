@@ -20,6 +20,8 @@
 #   --out DIR  where the screenshot and the two logs go; default: ./fresh-machine
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# The commit tried is the one checked out when this starts.
+commit=$(git -C "$root" rev-parse HEAD)
 
 keep=0
 dir=""
@@ -112,7 +114,6 @@ mount_in tmpfs shm /dev/shm
 
 # The clone is made from this checkout's current commit, as `git clone` of the
 # project would give it: tracked files only, no build trees.
-commit=$(git -C "$root" rev-parse HEAD)
 git clone -q --no-hardlinks "$root" "$dir/root/world-of-ulmera"
 git -C "$dir/root/world-of-ulmera" checkout -q "$commit"
 echo "fresh-machine: cloned $commit"
