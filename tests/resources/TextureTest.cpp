@@ -62,7 +62,7 @@ class TextureTest : public zeltest::GLTest {};
 
 } // namespace
 
-TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTexture) {
+TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTextureOrOneWithoutPixels) {
     const std::string dir = zeltest::scratchDir("factory_default");
     ASSERT_TRUE(zeltest::writeJPEG(dir + "/image.jpg", 8, 4, zeltest::gradient(8, 4)));
     std::unique_ptr<Texture> texture;
@@ -82,6 +82,15 @@ TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTexture) {
     const GLuint id = texture->getId();
     texture.reset();
     EXPECT_FALSE(glIsTexture(id)); // the texture owned its name
+
+    // An 8-bit image gives a texture with its parameters but no image.
+    zeltest::writeBMP8(dir + "/grey.bmp", 4, 4, std::vector<unsigned char>(16, 9));
+    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/grey.bmp", "grey"); }),
+              "[Image]: Warning: Unknown pixeltype!\n");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_NE(texture->getId(), 0u);
+    glBindTexture(GL_TEXTURE_2D, texture->getId());
+    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0);
 }
 
 TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
@@ -121,18 +130,6 @@ TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
     back = readBack(GL_TEXTURE_2D, GL_RGBA, 4);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(back[i * 4 + 3], 77);
-}
-
-TEST_F(TextureTest, EightBitImagesGiveATextureWithoutPixels) {
-    const std::string dir = zeltest::scratchDir("factory_failed");
-    zeltest::writeBMP8(dir + "/grey.bmp", 4, 4, std::vector<unsigned char>(16, 9));
-    std::unique_ptr<Texture> texture;
-    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/grey.bmp", "grey"); }),
-              "[Image]: Warning: Unknown pixeltype!\n");
-    ASSERT_NE(texture, nullptr);
-    EXPECT_NE(texture->getId(), 0u);
-    glBindTexture(GL_TEXTURE_2D, texture->getId());
-    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0); // parameters only, no image
 }
 
 TEST_F(TextureTest, CubeMapFacesInTableOrder) {
@@ -213,7 +210,7 @@ protected:
 
 } // namespace
 
-TEST_F(TextureDatabaseTest, EachNameLoadsOnce) {
+TEST_F(TextureDatabaseTest, EachNameLoadsOnceUntilReleased) {
     std::string out;
     auto registry = open(&out);
     EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n");
@@ -234,6 +231,21 @@ TEST_F(TextureDatabaseTest, EachNameLoadsOnce) {
     EXPECT_EQ(registry->getTexture("sky"), sky);
     EXPECT_EQ(registry->getAlphaTexture("b.bmp", "sky"), sky);
     EXPECT_EQ(registry->getTextureCount(), 2);
+
+    // Release deletes every texture once; destruction releases too.
+    const GLuint ids[] = {a->getId(), registry->getDefaultTexture()->getId()};
+    registry->release();
+    for (GLuint id : ids)
+        EXPECT_FALSE(glIsTexture(id));
+    EXPECT_EQ(registry->getTextureCount(), 0);
+    EXPECT_EQ(registry->findTexture("a.bmp"), nullptr);
+    EXPECT_EQ(registry->getDefaultTexture(), nullptr);
+    EXPECT_EQ(registry->getCatalogue(), nullptr);
+    registry->release();
+    auto other = open();
+    const GLuint id = other->getTexture("b.bmp")->getId();
+    other.reset();
+    EXPECT_FALSE(glIsTexture(id));
 }
 
 TEST_F(TextureDatabaseTest, MissingFilesGiveTheDefaultEveryTime) {
@@ -293,24 +305,6 @@ TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     Texture* face = registry->getClampedTexture("skyface", "sky.bmp");
     EXPECT_FALSE(face->hasAlpha());
     EXPECT_EQ(describe(*face), describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
-}
-
-TEST_F(TextureDatabaseTest, ReleaseDeletesEverythingOnce) {
-    auto registry = open();
-    const GLuint ids[] = {registry->getTexture("a.bmp")->getId(), registry->getDefaultTexture()->getId()};
-    registry->release();
-    for (GLuint id : ids)
-        EXPECT_FALSE(glIsTexture(id));
-    EXPECT_EQ(registry->getTextureCount(), 0);
-    EXPECT_EQ(registry->findTexture("a.bmp"), nullptr);
-    EXPECT_EQ(registry->getDefaultTexture(), nullptr);
-    EXPECT_EQ(registry->getCatalogue(), nullptr);
-    registry->release();
-
-    auto other = open(); // destruction releases too
-    const GLuint id = other->getTexture("a.bmp")->getId();
-    other.reset();
-    EXPECT_FALSE(glIsTexture(id));
 }
 
 TEST_F(TextureDatabaseTest, ProgramRegistryUsesTheRunLayout) {
