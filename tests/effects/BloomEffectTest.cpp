@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "effects/BloomEffect.h"
-#include "support/GLContext.h"
 #include "engine/CoreEngine.h"
 #include "resources/GPUProgram.h"
+#include "support/GLContext.h"
 
 #include <GL/glu.h>
 
@@ -19,7 +19,8 @@ class BloomEffectTest : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         zel::CoreEngine::instance().setViewport(800, 600);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LEQUAL);
@@ -35,7 +36,9 @@ std::vector<unsigned char> stageRed(GLuint texture) {
     return texels;
 }
 
-int redAt(const std::vector<unsigned char>& texels, int x, int y) { return texels[y * BloomEffect::SIZE + x]; }
+int redAt(const std::vector<unsigned char>& texels, int x, int y) {
+    return texels[y * BloomEffect::SIZE + x];
+}
 
 // A grey rectangle of window coordinates, drawn into whatever viewport is current.
 void fillRect(int x0, int y0, int x1, int y1, float grey) {
@@ -63,7 +66,8 @@ void bloomFrame(BloomEffect& bloom, void (*source)()) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, 128, 128);
-    if (source) source();
+    if (source)
+        source();
     bloom.capture();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, 800, 600);
@@ -74,9 +78,20 @@ void bloomFrame(BloomEffect& bloom, void (*source)()) {
 } // namespace
 
 TEST_F(BloomEffectTest, StagesAreOwnedBlack128x128RgbTextures) {
-    GLuint names[3];
+    GLuint names[3], mine = 0;
+    glGenTextures(1, &mine);
+    glBindTexture(GL_TEXTURE_2D, mine);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
     {
         BloomEffect bloom;
+        // Creating the stages leaves the unpack alignment and the 2D binding as they were.
+        GLint alignment = 0, bound = 0;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(alignment, 2);
+        EXPECT_EQ(static_cast<GLuint>(bound), mine);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glDeleteTextures(1, &mine);
         for (int stage = 0; stage < 3; ++stage) {
             names[stage] = bloom.getStageTexture(stage);
             ASSERT_TRUE(glIsTexture(names[stage]));
@@ -88,12 +103,14 @@ TEST_F(BloomEffectTest, StagesAreOwnedBlack128x128RgbTextures) {
             EXPECT_EQ(width, 128);
             EXPECT_EQ(height, 128);
             EXPECT_TRUE(format == GL_RGB || format == GL_RGB8) << std::hex << format;
-            for (unsigned char t : stageRed(names[stage])) ASSERT_EQ(t, 0) << "stage " << stage << " starts black";
+            for (unsigned char t : stageRed(names[stage]))
+                ASSERT_EQ(t, 0) << "stage " << stage << " starts black";
         }
         EXPECT_NE(names[0], names[1]);
         EXPECT_NE(names[1], names[2]);
     }
-    for (GLuint name : names) EXPECT_FALSE(glIsTexture(name)) << "deleted with the effect";
+    for (GLuint name : names)
+        EXPECT_FALSE(glIsTexture(name)) << "deleted with the effect";
 }
 
 TEST_F(BloomEffectTest, CaptureFiltersAndRestoresThePerspectiveProjection) {
@@ -166,9 +183,11 @@ TEST_F(BloomEffectTest, CompositeAddsAFifthOfEachStageAndNothingWhenSwitchedOff)
     bloom.setEnabled(true);
     bloomFrame(bloom, nullptr);
     for (int stage = 0; stage < 3; ++stage)
-        for (unsigned char t : stageRed(bloom.getStageTexture(stage))) ASSERT_EQ(t, 0) << "stage " << stage;
+        for (unsigned char t : stageRed(bloom.getStageTexture(stage)))
+            ASSERT_EQ(t, 0) << "stage " << stage;
     for (int x : {0, 400, 799})
-        for (int y : {0, 300, 599}) EXPECT_NEAR(readPixel(x, y).r, 51, 1);
+        for (int y : {0, 300, 599})
+            EXPECT_NEAR(readPixel(x, y).r, 51, 1);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     GLfloat colour[4];

@@ -24,30 +24,17 @@ void expectWhiteColourAndNoBlending() {
     EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_ALPHA_TEST));
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour) EXPECT_FLOAT_EQ(c, 1.0f);
+    for (float c : colour)
+        EXPECT_FLOAT_EQ(c, 1.0f);
 }
 
 // An 8 x 8 BMP: the left half `left`, the right half `right`.
 std::string writeBmp(const std::string& path, zeltest::RGBA left, zeltest::RGBA right) {
     std::vector<zeltest::RGBA> pixels(64);
-    for (int i = 0; i < 64; ++i) pixels[i] = i % 8 < 4 ? left : right;
+    for (int i = 0; i < 64; ++i)
+        pixels[i] = i % 8 < 4 ? left : right;
     zeltest::writeBMP24(path, 8, 8, pixels);
     return path;
-}
-
-TEST(SpriteGeometry, BillboardCornersUnderATurnedView) {
-    // A view turned 90 degrees about y (column-major, as glRotatef(90, 0, 1, 0)
-    // leaves it): the camera's right axis in world space is row 0, here +z.
-    const Vector3 p(2, 3, 4);
-    Sprite billboard(p, 0.5f);
-    EXPECT_TRUE(billboard.isBillboard());
-    EXPECT_EQ(billboard.getA(), Vector3());
-    const float turned[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
-    billboard.faceView(turned);
-    expectNear(billboard.getA(), p + Vector3(0, 0.5f, -0.5f));
-    expectNear(billboard.getB(), p + Vector3(0, 0.5f, 0.5f));
-    expectNear(billboard.getC(), p + Vector3(0, -0.5f, 0.5f));
-    expectNear(billboard.getD(), p + Vector3(0, -0.5f, -0.5f));
 }
 
 class SpriteGL : public zeltest::GLTest {
@@ -73,6 +60,8 @@ protected:
 TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
     const Vector3 p(0.25f, 0, 0);
     Sprite billboard(p, 0.5f);
+    EXPECT_TRUE(billboard.isBillboard());
+    EXPECT_EQ(billboard.getA(), Vector3()) << "corners are set when drawn";
     glColor4f(1, 0, 0, 1);
     billboard.render();
     expectNear(billboard.getA(), p + Vector3(-0.5f, 0.5f, 0));
@@ -81,6 +70,15 @@ TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
     expectNear(billboard.getD(), p + Vector3(-0.5f, -0.5f, 0));
     expectPixel(660, 420, 255, 0, 0, 3);
     expectPixel(720, 300, 0, 0, 255, 3);
+
+    // A view turned 90 degrees about y (column-major, as glRotatef(90, 0, 1, 0)
+    // leaves it): the camera's right axis in world space is row 0, here +z.
+    const float turned[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
+    billboard.faceView(turned);
+    expectNear(billboard.getA(), p + Vector3(0, 0.5f, -0.5f));
+    expectNear(billboard.getB(), p + Vector3(0, 0.5f, 0.5f));
+    expectNear(billboard.getC(), p + Vector3(0, -0.5f, 0.5f));
+    expectNear(billboard.getD(), p + Vector3(0, -0.5f, -0.5f));
 }
 
 TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
@@ -136,8 +134,9 @@ TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
 
     // Colour-keyed: keyed texels are dropped, the others blended over the background.
     glClear(GL_COLOR_BUFFER_BIT);
-    auto keyed = zel::TextureFactory::createTexture(writeBmp(dir + "/keyed.bmp", magenta, green), "keyed", true,
-                                                    255, 0, 255, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, false);
+    auto keyed =
+        zel::TextureFactory::createTexture(writeBmp(dir + "/keyed.bmp", magenta, green), "keyed", true, 255,
+                                           0, 255, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, false);
     ASSERT_NE(keyed, nullptr);
     ASSERT_TRUE(keyed->hasAlpha());
     Sprite translucent = fullScreenQuad();

@@ -137,9 +137,7 @@ TEST_F(EngineTickTest, PointerIsWarpedToTheViewportCentre) {
 class InputTest : public EngineTickTest {
 protected:
     void SetUp() override {
-        zeltest::GLTest::SetUp();
-        driver = std::make_unique<FrameDriver>(5000);
-        driver->initGL();
+        EngineTickTest::SetUp();
         world = &driver->createWorld();
         driver->start();
     }

@@ -22,11 +22,13 @@ const char* const FACE_NAMES[SkyBox::FACE_COUNT] = {"front", "back", "left", "ri
 
 using zeltest::driveDayNightTo;
 
-// Replaces the pixels of a registry texture with a 2 x 2 image (rows from t = 0).
-void fillTexture(zel::Texture* texture, const unsigned char (&texels)[12]) {
-    glBindTexture(GL_TEXTURE_2D, texture->getId());
+// Replaces the pixels of every face's registry texture with a 2 x 2 image (rows from t = 0).
+void fillFaces(SkyBox& sky, const unsigned char (&texels)[12]) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
+        glBindTexture(GL_TEXTURE_2D, sky.getFaceTexture(static_cast<SkyBox::Face>(face))->getId());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    }
 }
 
 using zeltest::expectPixel;
@@ -94,9 +96,7 @@ TEST_F(SkyBoxGL, SideFacesAreUprightAndUnmirroredFromInside) {
     SkyBox sky("sky", 10.0f);
     // Texel (s, t): (0, 0) red, (1, 0) green, (0, 1) blue, (1, 1) white.
     const unsigned char pattern[12] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) {
-        fillTexture(sky.getFaceTexture(static_cast<SkyBox::Face>(face)), pattern);
-    }
+    fillFaces(sky, pattern);
     ASSERT_TRUE(driveDayNightTo(1.0f));
 
     // Yaw 0 faces +z (front), 90 faces +x (left), 180 faces -z (back), 270 faces -x (right).
@@ -118,11 +118,12 @@ TEST_F(SkyBoxGL, SideFacesAreUprightAndUnmirroredFromInside) {
 }
 
 TEST_F(SkyBoxGL, NightTintDarkensTheFacesButNeverBelowOneTenth) {
-    for (auto [value, tint] : {std::pair{0.0f, 0.1f}, {0.0999f, 0.1f}, {0.1f, 0.1f}, {0.5f, 0.5f}, {1.0f, 1.0f}})
+    for (auto [value, tint] :
+         {std::pair{0.0f, 0.1f}, {0.0999f, 0.1f}, {0.1f, 0.1f}, {0.5f, 0.5f}, {1.0f, 1.0f}})
         EXPECT_FLOAT_EQ(SkyBox::tintFor(value), tint) << value;
     SkyBox sky("sky", 10.0f);
     const unsigned char grey[12] = {200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
-    for (int face = 0; face < SkyBox::FACE_COUNT; ++face) fillTexture(sky.getFaceTexture(SkyBox::Face(face)), grey);
+    fillFaces(sky, grey);
     ASSERT_TRUE(driveDayNightTo(0.0f));
     skyView(0);
     glColor4f(0.3f, 0.6f, 0.9f, 0.5f);

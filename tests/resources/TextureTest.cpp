@@ -1,11 +1,9 @@
-// Textures in a real GL context: what the factory uploads (formats, sizes,
-// filters, wrap modes, mipmap levels, keyed alpha, cube map faces), read back
-// with glGet*, and the registry's loading, sharing, fallbacks and release.
+// The texture factory's uploads read back with glGet*, and the registry's loading, sharing and fallbacks.
 
-#include "support/TestImages.h"
 #include "resources/TextureDatabase.h"
 #include "resources/TextureFactory.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -49,9 +47,11 @@ std::string describe(const Texture& texture) {
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
     for (; levels < 15; ++levels) {
         glGetTexLevelParameteriv(GL_TEXTURE_2D, levels, GL_TEXTURE_WIDTH, &width);
-        if (width == 0) break;
+        if (width == 0)
+            break;
     }
-    return describe(minFilter, magFilter, wrapS, wrapT, levels, level0(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT));
+    return describe(minFilter, magFilter, wrapS, wrapT, levels,
+                    level0(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT));
 }
 
 std::string openFailure(const std::string& path) {
@@ -62,11 +62,12 @@ class TextureTest : public zeltest::GLTest {};
 
 } // namespace
 
-TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTexture) {
+TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTextureOrOneWithoutPixels) {
     const std::string dir = zeltest::scratchDir("factory_default");
     ASSERT_TRUE(zeltest::writeJPEG(dir + "/image.jpg", 8, 4, zeltest::gradient(8, 4)));
     std::unique_ptr<Texture> texture;
-    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/image.jpg", "name"); }), "");
+    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/image.jpg", "name"); }),
+              "");
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->getName(), "name");
     EXPECT_FALSE(texture->hasAlpha());
@@ -75,11 +76,21 @@ TEST_F(TextureTest, DefaultFormBuildsARepeatingMipmappedTexture) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), texture->getId());
     // 8x4, 4x2, 2x1, 1x1.
-    EXPECT_EQ(describe(*texture), describe(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 4, GL_RGB));
+    EXPECT_EQ(describe(*texture),
+              describe(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 4, GL_RGB));
 
     const GLuint id = texture->getId();
     texture.reset();
     EXPECT_FALSE(glIsTexture(id)); // the texture owned its name
+
+    // An 8-bit image gives a texture with its parameters but no image.
+    zeltest::writeBMP8(dir + "/grey.bmp", 4, 4, std::vector<unsigned char>(16, 9));
+    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/grey.bmp", "grey"); }),
+              "[Image]: Warning: Unknown pixeltype!\n");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_NE(texture->getId(), 0u);
+    glBindTexture(GL_TEXTURE_2D, texture->getId());
+    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0);
 }
 
 TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
@@ -94,61 +105,44 @@ TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
     EXPECT_TRUE(keyed->hasAlpha());
     EXPECT_EQ(describe(*keyed), describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP_TO_EDGE, 1, GL_RGBA));
     std::vector<unsigned char> back = readBack(GL_TEXTURE_2D, GL_RGBA, 15);
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(back[i * 4 + 3], (i == 1 || i == 13) ? 0 : 255) << i;
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(back[i * 4 + 3], (i == 1 || i == 13) ? 0 : 255) << i;
 
     // Unpadded 24-bit rows of width 5 arrive unchanged; the unpack alignment is restored.
-    auto plain = TextureFactory::createTexture(dir + "/keyed.bmp", "plain", false, 0, 0, 0, GL_LINEAR, GL_LINEAR,
-                                               GL_REPEAT, GL_REPEAT, false);
+    auto plain = TextureFactory::createTexture(dir + "/keyed.bmp", "plain", false, 0, 0, 0, GL_LINEAR,
+                                               GL_LINEAR, GL_REPEAT, GL_REPEAT, false);
     EXPECT_EQ(describe(*plain), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGB));
     back = readBack(GL_TEXTURE_2D, GL_RGB, 15);
     for (int i = 0; i < 15; ++i)
-        EXPECT_TRUE(back[i * 3] == pixels[i].r && back[i * 3 + 1] == pixels[i].g && back[i * 3 + 2] == pixels[i].b) << i;
+        EXPECT_TRUE(back[i * 3] == pixels[i].r && back[i * 3 + 1] == pixels[i].g &&
+                    back[i * 3 + 2] == pixels[i].b)
+            << i;
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4);
 
     // A 32-bit image keeps its own alpha and still counts as keyed.
     zeltest::writeTGA(dir + "/alpha.tga", 2, 2, 32, zeltest::gradient(2, 2, 77));
-    auto own = TextureFactory::createTexture(dir + "/alpha.tga", "own", true, 0, 0, 0, GL_LINEAR,
-                                             GL_LINEAR, GL_REPEAT, GL_REPEAT, true);
+    auto own = TextureFactory::createTexture(dir + "/alpha.tga", "own", true, 0, 0, 0, GL_LINEAR, GL_LINEAR,
+                                             GL_REPEAT, GL_REPEAT, true);
     EXPECT_TRUE(own->hasAlpha());
     EXPECT_EQ(describe(*own), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 2, GL_RGBA));
     back = readBack(GL_TEXTURE_2D, GL_RGBA, 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(back[i * 4 + 3], 77);
-}
-
-TEST_F(TextureTest, EightBitAndFailedImages) {
-    const std::string dir = zeltest::scratchDir("factory_failed");
-    zeltest::writeBMP8(dir + "/grey.bmp", 4, 4, std::vector<unsigned char>(16, 9));
-    std::unique_ptr<Texture> texture;
-    EXPECT_EQ(captureStdout([&] { texture = TextureFactory::createTexture(dir + "/grey.bmp", "grey"); }),
-              "[Image]: Warning: Unknown pixeltype!\n");
-    ASSERT_NE(texture, nullptr);
-    EXPECT_NE(texture->getId(), 0u);
-    glBindTexture(GL_TEXTURE_2D, texture->getId());
-    EXPECT_EQ(level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), 0); // parameters only, no image
-
-    const std::string missing = dir + "/missing.jpg";
-    std::string out = captureStdout([&] { texture = TextureFactory::createTexture(missing, "m"); });
-    EXPECT_EQ(texture, nullptr);
-    EXPECT_EQ(out, openFailure(missing) + "Error loading image " + missing + ".\n");
-    out = captureStdout([&] {
-        texture = TextureFactory::createTexture(missing, "m", false, 0, 0, 0, GL_LINEAR, GL_LINEAR, GL_REPEAT,
-                                                GL_REPEAT, false);
-    });
-    EXPECT_EQ(texture, nullptr);
-    EXPECT_EQ(out, openFailure(missing) + "ERROR: [TextureFactory] Error loading image " + missing + ".\n");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(back[i * 4 + 3], 77);
 }
 
 TEST_F(TextureTest, CubeMapFacesInTableOrder) {
     const std::string dir = zeltest::scratchDir("factory_cube");
-    const char* suffixes[] = {"_back.jpg", "_front.jpg", "_left.jpg", "_right.jpg", "_bottom.jpg", "_top.jpg"};
+    const char* suffixes[] = {"_back.jpg",  "_front.jpg",  "_left.jpg",
+                              "_right.jpg", "_bottom.jpg", "_top.jpg"};
     const GLenum targets[] = {GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, GL_TEXTURE_CUBE_MAP_POSITIVE_Z,
                               GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
                               GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_POSITIVE_Y};
     for (int face = 0; face < 6; ++face) {
         const unsigned char level = static_cast<unsigned char>(20 + face * 40);
-        ASSERT_TRUE(zeltest::writeJPEG(dir + "/cube" + suffixes[face], 8, 8, std::vector<RGBA>(64, {level, 0, 128, 255})));
+        ASSERT_TRUE(zeltest::writeJPEG(dir + "/cube" + suffixes[face], 8, 8,
+                                       std::vector<RGBA>(64, {level, 0, 128, 255})));
     }
     GLuint cube = 0;
     EXPECT_EQ(captureStdout([&] { cube = TextureFactory::createCubeMap(dir + "/cube"); }), "");
@@ -186,13 +180,15 @@ protected:
         std::vector<RGBA> pixels = zeltest::gradient(4, 4);
         pixels[0] = {10, 20, 30, 255};
         pixels[5] = {0, 0, 0, 255};
-        for (const char* name : {"a.bmp", "b.bmp", "nearest.bmp", "padded.bmp", "font.bmp", "twice.bmp", "sky.bmp"})
+        for (const char* name :
+             {"a.bmp", "b.bmp", "nearest.bmp", "padded.bmp", "font.bmp", "twice.bmp", "sky.bmp"})
             zeltest::writeBMP24(dir + name, 4, 4, pixels);
         std::ofstream(dir + "textures.xml")
             << "<textures><texture><filename>nearest.bmp</filename><filter minfilter=\"nearest\" "
                "magfilter=\"nearest\"/><wrap s=\"clamp\" t=\"clamp\"/></texture>"
                "<texture><filename> padded.bmp </filename><filter minfilter=\"nearest\"/></texture>"
-               "<texture><filename>font.bmp</filename><alpha><alphablend red=\"10\" green=\"20\" blue=\"30\"/>"
+               "<texture><filename>font.bmp</filename><alpha><alphablend red=\"10\" green=\"20\" "
+               "blue=\"30\"/>"
                "</alpha><filter minfilter=\"linear\"/></texture>"
                "<texture><filename>twice.bmp</filename><wrap s=\"clamp\"/></texture>"
                "<texture><filename>twice.bmp</filename><wrap t=\"clamp\"/></texture>"
@@ -204,7 +200,8 @@ protected:
         std::unique_ptr<TextureDatabase> registry;
         const std::string out =
             captureStdout([&] { registry = std::make_unique<TextureDatabase>(dir, dir + "textures.xml"); });
-        if (output) *output = out;
+        if (output)
+            *output = out;
         return registry;
     }
 
@@ -213,7 +210,7 @@ protected:
 
 } // namespace
 
-TEST_F(TextureDatabaseTest, EachNameLoadsOnce) {
+TEST_F(TextureDatabaseTest, EachNameLoadsOnceUntilReleased) {
     std::string out;
     auto registry = open(&out);
     EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n");
@@ -234,26 +231,44 @@ TEST_F(TextureDatabaseTest, EachNameLoadsOnce) {
     EXPECT_EQ(registry->getTexture("sky"), sky);
     EXPECT_EQ(registry->getAlphaTexture("b.bmp", "sky"), sky);
     EXPECT_EQ(registry->getTextureCount(), 2);
+
+    // Release deletes every texture once; destruction releases too.
+    const GLuint ids[] = {a->getId(), registry->getDefaultTexture()->getId()};
+    registry->release();
+    for (GLuint id : ids)
+        EXPECT_FALSE(glIsTexture(id));
+    EXPECT_EQ(registry->getTextureCount(), 0);
+    EXPECT_EQ(registry->findTexture("a.bmp"), nullptr);
+    EXPECT_EQ(registry->getDefaultTexture(), nullptr);
+    EXPECT_EQ(registry->getCatalogue(), nullptr);
+    registry->release();
+    auto other = open();
+    const GLuint id = other->getTexture("b.bmp")->getId();
+    other.reset();
+    EXPECT_FALSE(glIsTexture(id));
 }
 
 TEST_F(TextureDatabaseTest, MissingFilesGiveTheDefaultEveryTime) {
     auto registry = open();
     for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_EQ(captureStdout([&] { EXPECT_EQ(registry->getTexture("missing.jpg"), registry->getDefaultTexture()); }),
+        EXPECT_EQ(captureStdout(
+                      [&] { EXPECT_EQ(registry->getTexture("missing.jpg"), registry->getDefaultTexture()); }),
                   openFailure(dir + "missing.jpg") + "Error loading image " + dir + "missing.jpg.\n");
     }
     EXPECT_EQ(registry->getTextureCount(), 0);
     std::filesystem::remove(dir + "nearest.bmp"); // catalogue entries use the full form
     EXPECT_EQ(captureStdout([&] { registry->getTexture("nearest.bmp"); }),
-              openFailure(dir + "nearest.bmp") + "ERROR: [TextureFactory] Error loading image " + dir + "nearest.bmp.\n");
+              openFailure(dir + "nearest.bmp") + "ERROR: [TextureFactory] Error loading image " + dir +
+                  "nearest.bmp.\n");
 
     // Without a default texture the failures yield null.
     std::filesystem::remove(dir + "default.jpg");
     std::string out;
     auto bare = open(&out);
     EXPECT_EQ(bare->getDefaultTexture(), nullptr);
-    EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n" + openFailure(dir + "default.jpg") +
-                       "Error loading image " + dir + "default.jpg.\nWARNING: [TextureDatabase] Could not load default texture!\n");
+    EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n" +
+                       openFailure(dir + "default.jpg") + "Error loading image " + dir +
+                       "default.jpg.\nWARNING: [TextureDatabase] Could not load default texture!\n");
     captureStdout([&] { EXPECT_EQ(bare->getTexture("missing.jpg"), nullptr); });
     EXPECT_NE(bare->getTexture("b.bmp"), nullptr);
 }
@@ -261,10 +276,13 @@ TEST_F(TextureDatabaseTest, MissingFilesGiveTheDefaultEveryTime) {
 TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     auto registry = open();
     const GLint TRILINEAR = GL_LINEAR_MIPMAP_LINEAR;
-    EXPECT_EQ(describe(*registry->getTexture("nearest.bmp")), describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
+    EXPECT_EQ(describe(*registry->getTexture("nearest.bmp")),
+              describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
     // The entry " padded.bmp " never matches: defaults apply.
-    EXPECT_EQ(describe(*registry->getTexture("padded.bmp")), describe(TRILINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 3, GL_RGB));
-    EXPECT_EQ(describe(*registry->getTexture("twice.bmp")), describe(TRILINEAR, GL_LINEAR, GL_CLAMP, GL_REPEAT, 3, GL_RGB));
+    EXPECT_EQ(describe(*registry->getTexture("padded.bmp")),
+              describe(TRILINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 3, GL_RGB));
+    EXPECT_EQ(describe(*registry->getTexture("twice.bmp")),
+              describe(TRILINEAR, GL_LINEAR, GL_CLAMP, GL_REPEAT, 3, GL_RGB));
     Texture* keyed = registry->getTexture("sky.bmp"); // catalogue alpha with the default black key
     EXPECT_TRUE(keyed->hasAlpha());
     EXPECT_EQ(describe(*keyed), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGBA));
@@ -278,7 +296,8 @@ TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     std::vector<unsigned char> back = readBack(GL_TEXTURE_2D, GL_RGBA, 16);
     EXPECT_EQ(back[0 * 4 + 3] * 1000 + back[5 * 4 + 3], 0 * 1000 + 255);
     // Without an entry the key is black.
-    EXPECT_EQ(describe(*registry->getAlphaTexture("b.bmp", "plain")), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGBA));
+    EXPECT_EQ(describe(*registry->getAlphaTexture("b.bmp", "plain")),
+              describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGBA));
     back = readBack(GL_TEXTURE_2D, GL_RGBA, 16);
     EXPECT_EQ(back[0 * 4 + 3] * 1000 + back[5 * 4 + 3], 255 * 1000 + 0);
 
@@ -286,23 +305,6 @@ TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     Texture* face = registry->getClampedTexture("skyface", "sky.bmp");
     EXPECT_FALSE(face->hasAlpha());
     EXPECT_EQ(describe(*face), describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
-}
-
-TEST_F(TextureDatabaseTest, ReleaseDeletesEverythingOnce) {
-    auto registry = open();
-    const GLuint ids[] = {registry->getTexture("a.bmp")->getId(), registry->getDefaultTexture()->getId()};
-    registry->release();
-    for (GLuint id : ids) EXPECT_FALSE(glIsTexture(id));
-    EXPECT_EQ(registry->getTextureCount(), 0);
-    EXPECT_EQ(registry->findTexture("a.bmp"), nullptr);
-    EXPECT_EQ(registry->getDefaultTexture(), nullptr);
-    EXPECT_EQ(registry->getCatalogue(), nullptr);
-    registry->release();
-
-    auto other = open(); // destruction releases too
-    const GLuint id = other->getTexture("a.bmp")->getId();
-    other.reset();
-    EXPECT_FALSE(glIsTexture(id));
 }
 
 TEST_F(TextureDatabaseTest, ProgramRegistryUsesTheRunLayout) {
@@ -314,7 +316,8 @@ TEST_F(TextureDatabaseTest, ProgramRegistryUsesTheRunLayout) {
     // Every catalogued file loads, silently, as itself.
     for (const TextureEntry& entry : registry.getCatalogue()->getEntries()) {
         Texture* texture = nullptr;
-        EXPECT_EQ(captureStdout([&] { texture = registry.getTexture(entry.fileName); }), "") << entry.fileName;
+        EXPECT_EQ(captureStdout([&] { texture = registry.getTexture(entry.fileName); }), "")
+            << entry.fileName;
         EXPECT_EQ(texture->getName(), entry.fileName);
         EXPECT_EQ(texture->hasAlpha(), entry.alpha) << entry.fileName;
     }

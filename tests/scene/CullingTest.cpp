@@ -1,11 +1,10 @@
-// The culling walk in a real GL context: the world's frustum extracted from the
-// engine's projection and the camera's view, hardware occlusion queries against
-// a depth buffer filled by earlier draws, and the statistics of each walk.
+// The culling walk: the world's frustum, occlusion queries and the statistics of each walk.
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "TreeTestSupport.h"
 #include "engine/Camera.h"
 #include "engine/CoreEngine.h"
 #include "engine/FrameDriver.h"
@@ -15,7 +14,6 @@
 #include "scene/Quadtree.h"
 #include "scene/World.h"
 #include "support/EngineTest.h"
-#include "TreeTestSupport.h"
 
 using zel::BoundingBox;
 using zel::CullingStats;
@@ -28,7 +26,8 @@ protected:
     CullingTest() : EngineTest(true) {}
     void SetUp() override {
         EngineTest::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         glViewport(0, 0, 800, 600);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
@@ -119,14 +118,16 @@ TEST_F(CullingTest, QueryCountsSamplesWithoutTouchingTheBuffers) {
     GLboolean depthMask = GL_FALSE;
     glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
-    for (GLboolean channel : colourMask) EXPECT_EQ(channel, GL_TRUE);
+    for (GLboolean channel : colourMask)
+        EXPECT_EQ(channel, GL_TRUE);
     EXPECT_EQ(depthMask, GL_TRUE);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 }
 
 TEST_F(CullingTest, OcclusionSkipsAHiddenNodeWithItsChildren) {
     // Root box (-3,-3,30)-(3,3,40): two leaves and one straddling mesh.
-    const std::vector<BoundingBox> boxes = {{-3, -3, 30, -1, -1, 32}, {1, 1, 38, 3, 3, 40}, {-1, -1, 34, 1, 1, 36}};
+    const std::vector<BoundingBox> boxes = {
+        {-3, -3, 30, -1, -1, 32}, {1, 1, 38, 3, 3, 40}, {-1, -1, 34, 1, 1, 36}};
     zel::Octree occluding(makeModel(boxes), 10, true);
     zel::Octree plain(makeModel(boxes), 10, false);
     occluding.init();
@@ -151,9 +152,10 @@ TEST_F(CullingTest, OcclusionSkipsAHiddenNodeWithItsChildren) {
 
 TEST_F(CullingTest, QuadtreeCullsLikeTheOctree) {
     // Four chunks on the ground in front of the eye and to its sides.
-    zel::Quadtree tree(makeModel({{-40, 0, 10, 0, 1, 50}, {0, 0, 10, 40, 1, 50}, {0, 0, 50, 40, 1, 90},
-                                  {-40, 0, 50, 0, 1, 90}}),
-                       10, false);
+    zel::Quadtree tree(
+        makeModel(
+            {{-40, 0, 10, 0, 1, 50}, {0, 0, 10, 40, 1, 50}, {0, 0, 50, 40, 1, 90}, {-40, 0, 50, 0, 1, 90}}),
+        10, false);
     tree.init();
     ASSERT_EQ(tree.getRoot()->getChildCount(), 4u);
     // Looking along +x from inside quadrant 1: quadrants 0 and 3 (x < 0) lie

@@ -3,9 +3,8 @@
 
 #include <gtest/gtest.h>
 
-
-#include "scene/Octree.h"
 #include "TreeTestSupport.h"
+#include "scene/Octree.h"
 
 using zel::BoundingBox;
 using zel::Mesh;
@@ -17,7 +16,8 @@ namespace {
 const BoundingBox CUBE(0, 0, 0, 8, 8, 8);
 
 // A node over CUBE built from the meshes' pointers with maxMeshesPerNode 10.
-std::unique_ptr<OctreeNode> buildNode(const std::vector<std::unique_ptr<Mesh>>& meshes, unsigned maxMeshes = 10) {
+std::unique_ptr<OctreeNode> buildNode(const std::vector<std::unique_ptr<Mesh>>& meshes,
+                                      unsigned maxMeshes = 10) {
     auto node = std::make_unique<OctreeNode>(CUBE, maxMeshes, false);
     node->build(pointers(meshes));
     return node;
@@ -35,7 +35,8 @@ TEST(OctreeBuild, OctantBoxesFollowTheFixedOrder) {
         EXPECT_EQ(corners(OctreeNode::octantBox(CUBE, i)), corners(expected[i]));
     }
     // An off-origin, non-cubic box splits at its own centre.
-    EXPECT_EQ(corners(OctreeNode::octantBox(BoundingBox(-2, 10, 1, 6, 14, 2), 6)), corners({2, 12, 1.5f, 6, 14, 2}));
+    EXPECT_EQ(corners(OctreeNode::octantBox(BoundingBox(-2, 10, 1, 6, 14, 2), 6)),
+              corners({2, 12, 1.5f, 6, 14, 2}));
 }
 
 TEST(OctreeBuild, FindOctantTakesTheFirstContainingOctant) {
@@ -43,33 +44,15 @@ TEST(OctreeBuild, FindOctantTakesTheFirstContainingOctant) {
         BoundingBox box;
         int octant;
     } cases[] = {
-        {{1, 1, 1, 4, 3, 3}, 0},  // touching the centre plane x = 4 from below stays low
-        {{4, 1, 1, 4, 2, 2}, 0},  // zero extent on a splitting plane: the lower index wins
-        {{5, 4, 5, 6, 4, 6}, 5},  {{4, 4, 4, 4, 4, 4}, 0}, // a point on the centre lies in all eight
-        {{5, 5, 5, 7, 7, 7}, 6},  {{1, 5, 5, 2, 7, 7}, 7},
-        {{3, 1, 1, 5, 2, 2}, -1}, // crossing a centre plane
+        {{1, 1, 1, 4, 3, 3}, 0}, // touching the centre plane x = 4 from below stays low
+        {{4, 1, 1, 4, 2, 2}, 0}, // zero extent on a splitting plane: the lower index wins
+        {{5, 4, 5, 6, 4, 6}, 5},   {{4, 4, 4, 4, 4, 4}, 0}, // a point on the centre lies in all eight
+        {{5, 5, 5, 7, 7, 7}, 6},   {{1, 5, 5, 2, 7, 7}, 7},
+        {{3, 1, 1, 5, 2, 2}, -1},  // crossing a centre plane
         {{-1, 1, 1, 2, 2, 2}, -1}, // poking out of the node
     };
-    for (const auto& c : cases) EXPECT_EQ(OctreeNode::findOctant(CUBE, c.box), c.octant) << c.box.minX;
-}
-
-TEST(OctreeBuild, TwoMeshesInOctantZeroAndOneAcrossTheCentre) {
-    std::vector<std::unique_ptr<Mesh>> meshes;
-    meshes.push_back(makeBoxMesh({1, 1, 1, 2, 2, 2}));
-    meshes.push_back(makeBoxMesh({3, 3, 3, 4, 4, 4}));
-    meshes.push_back(makeBoxMesh({3, 3, 3, 5, 5, 5}));
-    const auto owner = buildNode(meshes);
-    const OctreeNode& root = *owner;
-
-    ASSERT_EQ(root.getMeshes().size(), 1u);
-    EXPECT_EQ(root.getMeshes()[0], meshes[2].get());
-    ASSERT_NE(root.getChild(0), nullptr);
-    for (int i = 1; i < 8; ++i) EXPECT_EQ(root.getChild(i), nullptr) << i;
-    const OctreeNode& child = *root.getChild(0);
-    EXPECT_EQ(child.getChildCount(), 0u);
-    EXPECT_EQ(child.getMeshes(), (std::vector<Mesh*>{meshes[0].get(), meshes[1].get()}));
-    EXPECT_EQ(corners(child.getBox()), corners({0, 0, 0, 4, 4, 4}));
-    EXPECT_EQ(child.getDepth(), 1);
+    for (const auto& c : cases)
+        EXPECT_EQ(OctreeNode::findOctant(CUBE, c.box), c.octant) << c.box.minX;
 }
 
 TEST(OctreeBuild, LeafRuleNineStayTenSplit) {
@@ -136,8 +119,11 @@ TEST(OctreeBuild, DegenerateInputEndsAndKeepsEveryMeshOnce) {
 }
 
 TEST(OctreeTree, InitBuildsOverTheModelBox) {
-    // Model box (0,0,0)-(8,8,8) through the big mesh, which stays in the root.
-    zel::Octree tree(makeModel({{0, 0, 0, 8, 8, 8}, {1, 1, 1, 2, 2, 2}, {6, 6, 6, 7, 7, 7}}), 10, false);
+    // Model box (0,0,0)-(8,8,8) through the big mesh, which stays in the root; two small
+    // meshes share octant 0 (one touching the centre from below), one lies in octant 6.
+    zel::Octree tree(
+        makeModel({{0, 0, 0, 8, 8, 8}, {1, 1, 1, 2, 2, 2}, {6, 6, 6, 7, 7, 7}, {3, 3, 3, 4, 4, 4}}), 10,
+        false);
     EXPECT_EQ(tree.getRoot(), nullptr);
     ASSERT_TRUE(tree.init());
     ASSERT_NE(tree.getRoot(), nullptr);
@@ -145,9 +131,19 @@ TEST(OctreeTree, InitBuildsOverTheModelBox) {
     EXPECT_EQ(corners(*tree.getModelBoundingBox()), corners(CUBE));
     EXPECT_EQ(corners(tree.getRoot()->getBox()), corners(CUBE));
     const auto& meshes = tree.getModel()->getMeshes();
-    EXPECT_EQ(tree.getRoot()->getMeshes(), (std::vector<Mesh*>{meshes[0].get()}));
-    EXPECT_EQ(tree.getRoot()->getChild(0)->getMeshes(), (std::vector<Mesh*>{meshes[1].get()}));
-    EXPECT_EQ(tree.getRoot()->getChild(6)->getMeshes(), (std::vector<Mesh*>{meshes[2].get()}));
+    const OctreeNode& root = *tree.getRoot();
+    EXPECT_EQ(root.getMeshes(), (std::vector<Mesh*>{meshes[0].get()}));
+    EXPECT_EQ(root.getChildCount(), 2u);
+    for (int i : {1, 2, 3, 4, 5, 7})
+        EXPECT_EQ(root.getChild(i), nullptr) << i;
+    ASSERT_NE(root.getChild(0), nullptr);
+    EXPECT_EQ(root.getChild(0)->getMeshes(), (std::vector<Mesh*>{meshes[1].get(), meshes[3].get()}));
+    EXPECT_EQ(corners(root.getChild(0)->getBox()), corners({0, 0, 0, 4, 4, 4}));
+    EXPECT_EQ(root.getChild(0)->getDepth(), 1);
+    EXPECT_EQ(root.getChild(0)->getChildCount(), 0u);
+    EXPECT_EQ(root.getChild(6)->getMeshes(), (std::vector<Mesh*>{meshes[2].get()}));
 }
 
-TEST(OctreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) { expectNothingWithoutModelOrBox<zel::Octree>(); }
+TEST(OctreeTree, WithoutModelOrBoxNothingIsBuiltOrDrawn) {
+    expectNothingWithoutModelOrBox<zel::Octree>();
+}

@@ -13,7 +13,7 @@
 #include "environment/ISky.h"
 #include "math/Frustum.h"
 #include "scene/World.h"
-#include "support/GLContext.h"
+#include "support/EngineTest.h"
 
 using namespace zel;
 
@@ -39,8 +39,8 @@ Entry snapshot(const std::string& what) {
     e.viewportWidth = viewport[2];
     e.depthTest = glIsEnabled(GL_DEPTH_TEST);
     glGetFloatv(GL_MODELVIEW_MATRIX, e.modelview);
-    if (World* world = World::current())
-        e.cameraX = world->getCamera()->getPosition().x;
+    if (World* current = World::current())
+        e.cameraX = current->getCamera()->getPosition().x;
     e.dayNight = DayNightCycle::instance().getValue();
     return e;
 }
@@ -77,44 +77,33 @@ void expectMatrix(const float* actual, const float* expected) {
         EXPECT_NEAR(actual[i], expected[i], 1e-4f) << "element " << i;
 }
 
-class WorldTest : public zeltest::GLTest {
+class WorldTest : public zeltest::EngineTest {
 protected:
-    void SetUp() override {
-        zeltest::GLTest::SetUp();
-        driver = std::make_unique<FrameDriver>(1000);
-        driver->initGL();
-        world = &driver->createWorld();
-    }
-    void TearDown() override {
-        driver.reset();
-        zeltest::GLTest::TearDown();
-    }
+    WorldTest() : EngineTest(true) {}
 
     void addRecorders(bool withSky) {
-        world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom1", log));
-        world->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom2", log));
-        world->addMainChild(std::make_unique<Recorder<IRenderableObject>>("main1", log));
+        world_->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom1", log));
+        world_->addBloomChild(std::make_unique<Recorder<IRenderableObject>>("bloom2", log));
+        world_->addMainChild(std::make_unique<Recorder<IRenderableObject>>("main1", log));
         if (withSky)
-            world->setSky(std::make_unique<Recorder<ISky>>("sky", log));
+            world_->setSky(std::make_unique<Recorder<ISky>>("sky", log));
     }
 
     Log log;
-    std::unique_ptr<FrameDriver> driver;
-    World* world = nullptr;
 };
 
 } // namespace
 
 TEST_F(WorldTest, FramePassesRunInOrderWithTheirViewportsAndMatrices) {
     addRecorders(true);
-    Camera& camera = *world->getCamera();
+    Camera& camera = *world_->getCamera();
     camera.setYaw(30.0f);
     camera.setPitch(10.0f);
     camera.setPosition(Vector3(5, 7, -3));
-    driver->start();
+    driver_->start();
     EXPECT_TRUE(names(log).empty()); // the world does not init its children
 
-    driver->frame(0);
+    driver_->frame(0);
     const std::vector<std::string> expected = {"bloom1 render", "bloom2 render", "sky render",
                                                "main1 render",  "bloom1 render", "bloom2 render"};
     ASSERT_EQ(names(log), expected);
@@ -147,8 +136,8 @@ TEST_F(WorldTest, FramePassesRunInOrderWithTheirViewportsAndMatrices) {
     // behind it is not.
     const Vector3 a = camera.getPosition() + camera.getDirection() * 10.0f;
     const Vector3 b = camera.getPosition() - camera.getDirection() * 10.0f;
-    EXPECT_TRUE(world->getFrustum()->intersectsBox({a.x, a.y, a.z, a.x + 0.1f, a.y + 0.1f, a.z + 0.1f}));
-    EXPECT_FALSE(world->getFrustum()->intersectsBox({b.x, b.y, b.z, b.x + 0.1f, b.y + 0.1f, b.z + 0.1f}));
+    EXPECT_TRUE(world_->getFrustum()->intersectsBox({a.x, a.y, a.z, a.x + 0.1f, a.y + 0.1f, a.z + 0.1f}));
+    EXPECT_FALSE(world_->getFrustum()->intersectsBox({b.x, b.y, b.z, b.x + 0.1f, b.y + 0.1f, b.z + 0.1f}));
 
     // The overlay's orthographic projection stays in force after the frame.
     float projection[16];
@@ -161,10 +150,10 @@ TEST_F(WorldTest, FramePassesRunInOrderWithTheirViewportsAndMatrices) {
 }
 
 TEST_F(WorldTest, FrameWithoutSkyOrChildrenKeepsTheMatrixStackBalanced) {
-    driver->start();
+    driver_->start();
     GLint before = 0, after = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &before);
-    driver->runTicks(2);
+    driver_->runTicks(2);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &after);
     EXPECT_EQ(after, before);
 }
@@ -177,23 +166,26 @@ TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
         cycle.update(30000);
     ASSERT_EQ(cycle.getPhase(), DayNightCycle::FADING_TO_NIGHT);
     cycle.update(15); // past the first step, so the value moves every update
-    world->getCamera()->setVelocity(Vector3(100, 0, 0));
-    const float x0 = world->getCamera()->getPosition().x;
+    world_->getCamera()->setVelocity(Vector3(100, 0, 0));
+    const float x0 = world_->getCamera()->getPosition().x;
     const float v0 = cycle.getValue();
 
-    driver->start();
-    driver->frame(0);
+    driver_->start();
+    driver_->frame(0);
     log.clear();
-    ASSERT_TRUE(driver->frame(20));
+    ASSERT_TRUE(driver_->frame(20));
     std::vector<Entry> updates;
     for (const Entry& e : log)
-        if (e.what.find("update") != std::string::npos) updates.push_back(e);
+        if (e.what.find("update") != std::string::npos)
+            updates.push_back(e);
     const std::vector<std::string> order = {"bloom1 update", "bloom2 update", "main1 update", "sky update"};
     EXPECT_EQ(names(updates), order);
     ASSERT_EQ(updates.size(), 4u);
     // Children run before the camera and the cycle; the sky after both.
-    for (const Entry& e : updates) EXPECT_EQ(e.elapsed, 20u);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(updates[i].cameraX == x0 && updates[i].dayNight == v0) << i;
+    for (const Entry& e : updates)
+        EXPECT_EQ(e.elapsed, 20u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(updates[i].cameraX == x0 && updates[i].dayNight == v0) << i;
     EXPECT_NEAR(updates[3].cameraX, x0 + 100.0f * 0.02f, 1e-4f);
     EXPECT_NEAR(updates[3].dayNight, v0 - 0.001f, 1e-5f);
 }
@@ -201,17 +193,17 @@ TEST_F(WorldTest, TickUpdatesChildrenThenCameraThenDayNightThenSky) {
 TEST_F(WorldTest, DeletingTheWorldDeletesEachChildOnceInListOrderThenTheSky) {
     addRecorders(true);
     // Replacing the sky deletes the old one at once.
-    world->setSky(std::make_unique<Recorder<ISky>>("sky2", log));
+    world_->setSky(std::make_unique<Recorder<ISky>>("sky2", log));
     ASSERT_EQ(names(log), std::vector<std::string>{"sky delete"});
-    Light* light = world->addLight(std::make_unique<Light>());
-    ASSERT_EQ(world->getLights().size(), 1u);
-    EXPECT_EQ(world->getLights()[0].get(), light);
+    Light* light = world_->addLight(std::make_unique<Light>());
+    ASSERT_EQ(world_->getLights().size(), 1u);
+    EXPECT_EQ(world_->getLights()[0].get(), light);
     log.clear();
 
-    driver->setRoot(nullptr);
+    driver_->setRoot(nullptr);
     const std::vector<std::string> expected = {"bloom1 delete", "bloom2 delete", "main1 delete",
                                                "sky2 delete"};
     EXPECT_EQ(names(log), expected);
     EXPECT_EQ(World::current(), nullptr);
-    world = nullptr;
+    world_ = nullptr;
 }

@@ -9,11 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-// In the sanitizer build the leak check at exit skips thread-local storage:
-// the driver's dynamically loaded modules leave thread-local blocks whose
-// bookkeeping LeakSanitizer misreads (its thread suspension then crashes at
-// exit). The dynamic loader's own blocks, reachable only from there, are
-// suppressed in tests/lsan.supp. LSAN_OPTIONS still overrides this.
+// The leak check skips thread-local storage, whose entries for the driver's modules LeakSanitizer
+// misreads (the loader's blocks reachable only from there are in tests/lsan.supp).
 extern "C" const char* __lsan_default_options() {
     return "use_tls=0";
 }
@@ -23,9 +20,11 @@ namespace zeltest {
 bool ensureGLContext(std::string* error) {
     static bool created = false;
     static std::string failure;
-    if (created) return true;
+    if (created)
+        return true;
     if (!failure.empty()) {
-        if (error) *error = failure;
+        if (error)
+            *error = failure;
         return false;
     }
     // Never fall back to SDL's text-mode drivers: they would take over the terminal.
@@ -48,7 +47,8 @@ bool ensureGLContext(std::string* error) {
             return true;
         }
     }
-    if (error) *error = failure;
+    if (error)
+        *error = failure;
     return false;
 }
 
@@ -63,8 +63,6 @@ void keepLoadedLibraries() {
         },
         nullptr);
 }
-
-void GLTest::SetUpTestSuite() {}
 
 void GLTest::SetUp() {
     std::string error;
@@ -89,8 +87,7 @@ namespace {
 
 // Viewport over the window, projection from the caller, identity model-view,
 // depth testing off.
-template <class Projection>
-void windowView(Projection projection) {
+template <class Projection> void windowView(Projection projection) {
     glViewport(0, 0, 800, 600);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -129,10 +126,9 @@ void expectPixel(int x, int y, int r, int g, int b, int tolerance) {
 std::string scratchDir(const std::string& name) {
     const char* base = std::getenv("ZEL_TEST_DIR");
     std::filesystem::path dir =
-        std::filesystem::path(base ? base : std::filesystem::temp_directory_path().string()) / "scratch" / name;
-    // CTest runs every test case as its own process, several at a time: each
-    // case gets a folder of its own, so one case's set-up never empties the
-    // folder another is still using.
+        std::filesystem::path(base ? base : std::filesystem::temp_directory_path().string()) / "scratch" /
+        name;
+    // Each test case (CTest runs them as parallel processes) gets a folder of its own.
     if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info())
         dir /= std::string(test->test_suite_name()) + "." + test->name();
     std::filesystem::remove_all(dir);
@@ -144,7 +140,8 @@ std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sa
     std::array<float, 4> v{-7, -7, -7, -7};
     const GLint at = glGetUniformLocationARB(program, name);
     EXPECT_NE(at, -1) << name;
-    if (at == -1) return v;
+    if (at == -1)
+        return v;
     if (sampler) {
         GLint unit = -7;
         glGetUniformivARB(program, at, &unit);

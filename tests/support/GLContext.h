@@ -17,19 +17,13 @@ namespace zeltest {
 // Returns false (and the reason in *error) when no context can be made.
 bool ensureGLContext(std::string* error = nullptr);
 
-// Keeps every shared library that is loaded now loaded until the process
-// exits. SDL_Quit unloads the window-system and GL driver libraries that SDL
-// and GLX opened at run time; the driver keeps some of its allocations for
-// good, and once the code that made them is unloaded the leak checker can no
-// longer name it, so its suppressions cannot match. Called whenever a test
-// process has made a GL context.
+// Keeps every shared library loaded now loaded until exit, so the leak checker can still name
+// the driver code whose allocations outlive SDL_Quit (and its suppressions match).
 void keepLoadedLibraries();
 
-// Base for tests that need GL: makes the context before the suite and checks
-// that each test leaves no GL error behind.
+// Base for tests that need GL: makes the context and checks that each test leaves no GL error behind.
 class GLTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
 };
@@ -39,9 +33,15 @@ struct Pixel {
     unsigned char r, g, b, a;
 };
 Pixel readPixel(int x, int y);
-inline bool isBlack(const Pixel& p) { return p.r == 0 && p.g == 0 && p.b == 0; }
-inline bool isWhite(const Pixel& p) { return p.r == 255 && p.g == 255 && p.b == 255; }
-inline int brightness(const Pixel& p) { return p.r + p.g + p.b; }
+inline bool isBlack(const Pixel& p) {
+    return p.r == 0 && p.g == 0 && p.b == 0;
+}
+inline bool isWhite(const Pixel& p) {
+    return p.r == 255 && p.g == 255 && p.b == 255;
+}
+inline int brightness(const Pixel& p) {
+    return p.r + p.g + p.b;
+}
 // Expects the colour channels of the pixel at (x, y) within tolerance of (r, g, b).
 void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2);
 
@@ -73,8 +73,7 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
 std::string readFile(const std::string& path);
 
 // Runs fn with standard output captured; returns what it printed.
-template <typename Fn>
-std::string captureStdout(Fn&& fn) {
+template <typename Fn> std::string captureStdout(Fn&& fn) {
     fflush(stdout);
     ::testing::internal::CaptureStdout();
     fn();
@@ -83,8 +82,7 @@ std::string captureStdout(Fn&& fn) {
 }
 
 // Runs fn with standard error captured; returns what it printed.
-template <typename Fn>
-std::string captureStderr(Fn&& fn) {
+template <typename Fn> std::string captureStderr(Fn&& fn) {
     fflush(stderr);
     ::testing::internal::CaptureStderr();
     fn();

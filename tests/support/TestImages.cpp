@@ -20,24 +20,16 @@ void put32(std::vector<unsigned char>& out, std::uint32_t value) {
 }
 
 std::vector<unsigned char> bmpHeader(int width, int height, int bits, int paletteEntries, int rowSize) {
-    std::vector<unsigned char> out;
+    std::vector<unsigned char> out = {'B', 'M'};
     const std::uint32_t offset = 14 + 40 + paletteEntries * 4;
-    out.push_back('B');
-    out.push_back('M');
-    put32(out, offset + rowSize * height);
-    put32(out, 0);
-    put32(out, offset);
-    put32(out, 40);
-    put32(out, width);
-    put32(out, height);
+    const std::uint32_t size = rowSize * height;
+    for (std::uint32_t v : {offset + size, 0u, offset, 40u, std::uint32_t(width), std::uint32_t(height)})
+        put32(out, v);
     put16(out, 1);
     put16(out, bits);
-    put32(out, 0); // uncompressed
-    put32(out, rowSize * height);
-    put32(out, 2835);
-    put32(out, 2835);
-    put32(out, paletteEntries);
-    put32(out, 0);
+    // Uncompressed, the pixel bytes, 72 dpi both ways, the palette size.
+    for (std::uint32_t v : {0u, size, 2835u, 2835u, std::uint32_t(paletteEntries), 0u})
+        put32(out, v);
     return out;
 }
 
@@ -63,7 +55,8 @@ void writeBMP24(const std::string& path, int width, int height, const std::vecto
             out.push_back(p.g);
             out.push_back(p.r);
         }
-        for (int pad = width * 3; pad < rowSize; ++pad) out.push_back(0);
+        for (int pad = width * 3; pad < rowSize; ++pad)
+            out.push_back(0);
     }
     writeBytes(path, out);
 }
@@ -71,27 +64,20 @@ void writeBMP24(const std::string& path, int width, int height, const std::vecto
 void writeBMP8(const std::string& path, int width, int height, const std::vector<unsigned char>& indices) {
     const int rowSize = (width + 3) & ~3;
     std::vector<unsigned char> out = bmpHeader(width, height, 8, 256, rowSize);
-    for (int i = 0; i < 256; ++i) {
-        out.push_back(i);
-        out.push_back(i);
-        out.push_back(i);
-        out.push_back(0);
-    }
+    for (int i = 0; i < 256; ++i)
+        out.insert(out.end(), {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
     for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) out.push_back(indices[y * width + x]);
-        for (int pad = width; pad < rowSize; ++pad) out.push_back(0);
+        for (int x = 0; x < width; ++x)
+            out.push_back(indices[y * width + x]);
+        for (int pad = width; pad < rowSize; ++pad)
+            out.push_back(0);
     }
     writeBytes(path, out);
 }
 
 void writeTGA(const std::string& path, int width, int height, int bits, const std::vector<RGBA>& pixels) {
-    std::vector<unsigned char> out;
-    out.push_back(0); // no image id
-    out.push_back(0); // no colour map
-    out.push_back(2); // uncompressed true colour
-    for (int i = 0; i < 5; ++i) out.push_back(0);
-    put16(out, 0);
-    put16(out, 0);
+    // No image id, no colour map, uncompressed true colour, origin (0, 0).
+    std::vector<unsigned char> out = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     put16(out, width);
     put16(out, height);
     out.push_back(bits);
@@ -100,14 +86,16 @@ void writeTGA(const std::string& path, int width, int height, int bits, const st
         out.push_back(p.b);
         out.push_back(p.g);
         out.push_back(p.r);
-        if (bits == 32) out.push_back(p.a);
+        if (bits == 32)
+            out.push_back(p.a);
     }
     writeBytes(path, out);
 }
 
 bool writeJPEG(const std::string& path, int width, int height, const std::vector<RGBA>& pixels) {
     FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
+    if (file == nullptr)
+        return false;
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -145,7 +133,8 @@ std::vector<RGBA> gradient(int width, int height, unsigned char alpha) {
     std::vector<RGBA> pixels;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            pixels.push_back({static_cast<unsigned char>(10 + x * 20), static_cast<unsigned char>(15 + y * 30),
+            pixels.push_back({static_cast<unsigned char>(10 + x * 20),
+                              static_cast<unsigned char>(15 + y * 30),
                               static_cast<unsigned char>(200 - x * 7 - y * 5), alpha});
         }
     }

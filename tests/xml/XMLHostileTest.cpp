@@ -1,6 +1,4 @@
-// Hostile XML for the access layer: compressed bytes, declarations and
-// entities, huge attribute counts. Each document is refused (or parsed)
-// quickly, with the reason in getRefusal().
+// Hostile XML is refused (or parsed) quickly, with the reason in getRefusal().
 
 #include "support/GLContext.h"
 #include "xml/CXMLDocument.h"
@@ -15,7 +13,8 @@ namespace {
 
 std::string attributes(int count, const std::string& value) {
     std::string text;
-    for (int i = 0; i < count; ++i) text += " a" + std::to_string(i) + "='" + value + "'";
+    for (int i = 0; i < count; ++i)
+        text += " a" + std::to_string(i) + "='" + value + "'";
     return text;
 }
 
@@ -25,22 +24,27 @@ TEST(XMLHostile, DocumentsAreScreenedBeforeParsing) {
     const std::string declarations = "declares a document type or entities, which are not accepted";
     const std::string tooMany = "has an element with more than 256 attributes";
     std::string entityUses;
-    for (int i = 0; i < 3000; ++i) entityUses += "<t v='&e;'>&e;</t>";
+    for (int i = 0; i < 3000; ++i)
+        entityUses += "<t v='&e;'>&e;</t>";
     const struct {
         const char* name;
         std::string text;
         bool loaded;
         std::string refusal;
     } cases[] = {
-        {"plain", "<a" + attributes(256, "=") + "><!-- <!DOCTYPE a> --><![CDATA[<!ENTITY =>]]><?pi a=b?></a>", true, ""},
-        {"entity", "<!DOCTYPE a [<!ENTITY e '" + std::string(1 << 20, 'x') + "'>]><a>" + entityUses + "</a>", false,
-         declarations},
+        {"plain", "<a" + attributes(256, "=") + "><!-- <!DOCTYPE a> --><![CDATA[<!ENTITY =>]]><?pi a=b?></a>",
+         true, ""},
+        {"entity", "<!DOCTYPE a [<!ENTITY e '" + std::string(1 << 20, 'x') + "'>]><a>" + entityUses + "</a>",
+         false, declarations},
         {"late declaration", "<a/><!ENTITY e 'x'>", false, declarations},
         {"257 attributes", "<a" + attributes(257, "") + "/>", false, tooMany},
         {"300000 attributes", "<a" + attributes(300000, "") + "/>", false, tooMany},
         {"undeclared entity", "<a>&e;</a>", false, ""},
         // Compressed bytes are parsed as they are (never inflated), so they fail.
-        {"gzip", std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\xff\xb3\x49\xd4\xb7\x03\x00\xd4\x1c\xd1\x01\x04\x00\x00\x00", 24),
+        {"gzip",
+         std::string("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\xff\xb3\x49\xd4\xb7\x03\x00\xd4\x1c\xd1\x01\x04"
+                     "\x00\x00\x00",
+                     24),
          false, ""},
     };
     const std::string dir = zeltest::scratchDir("xml_hostile");
