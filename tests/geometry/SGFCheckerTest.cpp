@@ -9,22 +9,13 @@
 #include "geometry/SGFChecker.h"
 #include "sgfcheck/SgfCheckCommand.h"
 #include "support/GLContext.h"
+#include "support/TestImages.h"
 
 using namespace zel;
 
 namespace {
 
 using zeltest::writeFile;
-
-// A 1 x 1 uncompressed 24-bit TGA.
-std::string tinyTga() {
-    std::string bytes(18, '\0');
-    bytes[2] = 2;   // uncompressed true colour
-    bytes[12] = 1;  // width
-    bytes[14] = 1;  // height
-    bytes[16] = 24; // bits per pixel
-    return bytes + std::string("\x10\x20\x30", 3);
-}
 
 std::string triangle(int i0, int i1, int i2, const std::string& texture) {
     std::string text = "<triangle><indices i0='" + std::to_string(i0) + "' i1='" + std::to_string(i1) +
@@ -66,8 +57,8 @@ protected:
         dir = zeltest::scratchDir("sgfcheck");
         textures = dir + "/textures";
         std::filesystem::create_directories(textures);
-        writeFile(textures, "stone.tga", tinyTga());
-        writeFile(textures, "wood.tga", tinyTga());
+        for (const char* name : {"stone.tga", "wood.tga"})
+            zeltest::writeTGA(textures + "/" + name, 1, 1, 24, {{16, 32, 48, 255}});
         writeFile(textures, "broken.tga", "this is no image");
     }
     std::string dir;
