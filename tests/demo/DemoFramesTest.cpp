@@ -11,9 +11,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 #include <string>
 #include <vector>
 
+#include "common/PngWriter.h"
 #include "demo/DemoScene.h"
 #include "effects/BloomEffect.h"
 #include "effects/EffectTest.h"
@@ -24,7 +26,6 @@
 #include "gui/SceneAnalyseGUI.h"
 #include "scene/Octree.h"
 #include "support/EngineTest.h"
-#include "common/PngWriter.h"
 
 using namespace zel;
 
@@ -44,18 +45,14 @@ struct Frame {
         return p[0] + p[1] + p[2];
     }
     double meanBrightness() const {
-        double sum = 0.0;
-        for (unsigned char c : rgb)
-            sum += c;
-        return sum / (static_cast<double>(width) * height);
+        return std::accumulate(rgb.begin(), rgb.end(), 0.0) / (static_cast<double>(width) * height);
     }
 };
 
 // Flame orange: strong red, clearly more green than blue. Sunlit roof tiles
 // are red-orange too but carry nearly as much blue as green.
 bool isOrangeFlame(const unsigned char* p) {
-    return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120 &&
-           p[1] - p[2] >= 60;
+    return p[0] >= 200 && p[1] >= 70 && p[1] <= 215 && p[2] <= 120 && p[0] - p[2] >= 120 && p[1] - p[2] >= 60;
 }
 
 // Frames are kept under the test build tree for a person to look at.
@@ -75,7 +72,8 @@ protected:
             ASSERT_TRUE(zeltest::driveDayNightTo(1.0f));
         }
         EngineTest::SetUp();
-        if (HasFatalFailure()) return;
+        if (HasFatalFailure())
+            return;
         buildDemoScene(*world_);
         driver_->start();
         octree = dynamic_cast<Octree*>(world_->getBloomChildren().at(0).get());
@@ -84,7 +82,8 @@ protected:
         ground = octree->getModelBoundingBox()->minY;
     }
     void TearDown() override {
-        if (world_ != nullptr) world_->getBloom()->setEnabled(true);
+        if (world_ != nullptr)
+            world_->getBloom()->setEnabled(true);
         EngineTest::TearDown();
     }
 
@@ -279,25 +278,6 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
                     << x << "," << y << " channel " << c;
         }
 
-    // The three lights wander at night and stay in (or at most a step outside)
-    // the village box.
-    float before[3][3];
-    for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k)
-            before[i][k] = effects->getLight(i)->position[k];
-    tick(400);
-    const BoundingBox& box = *octree->getModelBoundingBox();
-    const float slack = 2.0f * EffectTest::SPEED;
-    for (int i = 0; i < 3; ++i) {
-        const float* p = effects->getLight(i)->position;
-        EXPECT_GT(std::fabs(p[0] - before[i][0]) + std::fabs(p[1] - before[i][1]) +
-                      std::fabs(p[2] - before[i][2]),
-                  1.0f);
-        EXPECT_TRUE(p[0] >= box.minX - slack && p[0] <= box.maxX + slack && p[1] >= box.minY - slack &&
-                    p[1] <= box.maxY + slack && p[2] >= box.minZ - slack && p[2] <= box.maxZ + slack)
-            << "light " << i << " at " << p[0] << ", " << p[1] << ", " << p[2];
-    }
-
     // Each light in turn in front of the house at (10, -10): its sprite shows in
     // its own colour and the house front takes its colour.
     const char* names[3] = {"night_light_red", "night_light_green", "night_light_blue"};
@@ -318,14 +298,10 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
         effects->setBounds(octree->getModelBoundingBox());
         look(Vector3(10.0f, ground + 3.5f, 5.0f), Vector3(10.0f, ground + 2.5f, -8.0f));
         const Frame on = grab(names[i]);
-        float colour[4];
-        for (int c = 0; c < 4; ++c)
-            colour[c] = lights[i]->color[c];
-        for (int c = 0; c < 3; ++c)
-            lights[i]->color[c] = 0.0f;
+        const float colour = lights[i]->color[i]; // each light has only its own channel
+        lights[i]->color[i] = 0.0f;
         const Frame off = grab(std::string(names[i]) + "_unlit");
-        for (int c = 0; c < 4; ++c)
-            lights[i]->color[c] = colour[c];
+        lights[i]->color[i] = colour;
 
         // The sprite: round the screen centre its channel dominates.
         int sprite = 0;

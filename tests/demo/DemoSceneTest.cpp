@@ -1,6 +1,8 @@
 // The assembled demo scene against the values it must have: which objects sit
 // in which list and in what order, their settings, and the twelve village
-// models merged in order, each standing on the terrain height under the origin.
+// models merged in order, each standing on the terrain height under the origin,
+// inside the wall and clear of each other (the fire in the hearth, the fountain
+// under the particle emitter).
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include "environment/GPUWater.h"
 #include "environment/SkyBox.h"
 #include "geometry/SGFMeshModel.h"
+#include "geometry/SingleTexturedMesh.h"
 #include "resources/Texture.h"
 #include "scene/Octree.h"
 #include "scene/Quadtree.h"
@@ -27,7 +30,8 @@ protected:
     DemoSceneTest() : EngineTest(true) {}
     void SetUp() override {
         EngineTest::SetUp();
-        if (!HasFatalFailure()) buildDemoScene(*world_);
+        if (!HasFatalFailure())
+            buildDemoScene(*world_);
     }
     template <typename T> T* child(bool bloom, std::size_t i) {
         const auto& list = bloom ? world_->getBloomChildren() : world_->getMainChildren();
@@ -40,10 +44,10 @@ struct Placement {
     float x, yOffset, z, scale;
 };
 const Placement VILLAGE[12] = {
-    {"wall", 0, 0, 0, 1.0f},      {"house", 0, 0, 0, 1.0f},      {"well", 10, 0, 10, 0.5f},
-    {"fountain", -10, 0, 20, 0.6f}, {"house", 10, 0, -10, 1.0f},   {"house", 20, 0, 20, 1.0f},
-    {"house", 10, 0, 20, 1.0f},   {"house", -20, 0, 20, 1.0f},   {"house", -20, 0, -15, 1.0f},
-    {"house", -20, 0, -25, 1.0f}, {"tower", 30, 0, -30, 1.0f},   {"fireplace", 20, 0.01f, 5, 0.4f}};
+    {"wall", 0, 0, 0, 1.0f},        {"house", 0, 0, 0, 1.0f},    {"well", 10, 0, 10, 0.5f},
+    {"fountain", -10, 0, 20, 0.6f}, {"house", 10, 0, -10, 1.0f}, {"house", 20, 0, 20, 1.0f},
+    {"house", 10, 0, 20, 1.0f},     {"house", -20, 0, 20, 1.0f}, {"house", -20, 0, -15, 1.0f},
+    {"house", -20, 0, -25, 1.0f},   {"tower", 30, 0, -30, 1.0f}, {"fireplace", 20, 0.01f, 5, 0.4f}};
 
 } // namespace
 
@@ -79,7 +83,8 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWithTheirSettings) {
     EXPECT_EQ(fountain->getTexture()->getName(), "waterparticle_0.tga");
     EXPECT_EQ(fountain->getEmitter(), Vector3(-10, 2.5f, 20));
     // The direction (0.1, 1, 0.1) is kept normalised.
-    zeltest::expectNear(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f) * (1.0f / std::sqrt(1.02f)), 1e-6f);
+    zeltest::expectNear(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f) * (1.0f / std::sqrt(1.02f)),
+                        1e-6f);
     EXPECT_FLOAT_EQ(fountain->getDecay(), 0.04f);
     EXPECT_EQ(fountain->getSpread(), 100);
     EXPECT_FLOAT_EQ(fountain->getTimeStep(), 0.005f);
@@ -89,7 +94,8 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWithTheirSettings) {
 
     // The effect test registered the three scene lights and roams the village box.
     ASSERT_EQ(world_->getLights().size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(lights->getLight(i), world_->getLights()[i].get());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(lights->getLight(i), world_->getLights()[i].get());
     EXPECT_EQ(lights->getBounds(), octree->getModelBoundingBox());
 
     // The scene draws: the sky covers the top of the window (not the black clear).
@@ -98,29 +104,85 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWithTheirSettings) {
     EXPECT_GT(zeltest::brightness(zeltest::readPixel(400, 590)), 60);
 }
 
-TEST_F(DemoSceneTest, VillageModelsAreMergedInOrderAtTheTerrainHeightUnderTheOrigin) {
+TEST_F(DemoSceneTest, VillageModelsAreMergedInOrderAtTheTerrainHeightAndFitTheVillage) {
     const float h = child<Quadtree>(false, 0)->getModel()->getHeight(0.0f, 0.0f);
     EXPECT_NEAR(h, -1.5f, 1e-3f);
     const auto& merged = child<Octree>(true, 0)->getModel()->getMeshes();
-    std::size_t next = 0;
+    std::size_t next = 0, triangleTotal = 0;
+    std::vector<std::unique_ptr<SGFMeshModel>> models;
+    std::vector<BoundingBox> boxes;
     for (const Placement& p : VILLAGE) {
         SCOPED_TRACE(std::string(p.file) + " at " + std::to_string(p.x) + ", " + std::to_string(p.z));
-        const auto alone = SGFMeshModel::load(std::string("../data/models/") + p.file + ".sgf",
-                                              Vector3(p.x, h + p.yOffset, p.z), p.scale);
-        ASSERT_FALSE(alone->getMeshes().empty());
-        float minY = 1e30f;
-        for (const auto& mesh : alone->getMeshes()) {
+        const std::string out = zeltest::captureStdout([&] {
+            const std::string path = std::string("../data/models/") + p.file + ".sgf";
+            models.push_back(SGFMeshModel::load(path, Vector3(p.x, h + p.yOffset, p.z), p.scale));
+        });
+        EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
+        ASSERT_NE(models.back()->getBoundingBox(), nullptr);
+        boxes.push_back(*models.back()->getBoundingBox());
+        EXPECT_NEAR(boxes.back().minY, h + p.yOffset, 1e-3f);
+        for (const auto& mesh : models.back()->getMeshes()) {
+            // Every mesh keeps to one texture, so none falls back to a display list.
+            const auto* single = dynamic_cast<const SingleTexturedMesh*>(mesh.get());
+            ASSERT_TRUE(single != nullptr && single->getTexture() != nullptr) << "a mesh mixes textures";
+            EXPECT_EQ(mesh->getTriangles()[0]->texture, single->getTexture());
             ASSERT_LT(next, merged.size());
             const auto& expected = mesh->getTriangles();
             const auto& actual = merged[next++]->getTriangles();
             ASSERT_EQ(actual.size(), expected.size());
+            triangleTotal += actual.size();
             for (std::size_t t = 0; t < actual.size(); ++t)
-                for (int v = 0; v < 3; ++v) {
+                for (int v = 0; v < 3; ++v)
                     ASSERT_EQ(actual[t]->positions[v], expected[t]->positions[v]);
-                    minY = std::min(minY, actual[t]->positions[v].y);
-                }
         }
-        EXPECT_NEAR(minY, h + p.yOffset, 1e-3f);
     }
     EXPECT_EQ(next, merged.size());
+    EXPECT_LT(triangleTotal, 20000u);
+
+    // The wall rings the village (about 90 units across); the tower stands out over the roofs.
+    EXPECT_NEAR(90.0f, boxes[0].maxX - boxes[0].minX, 5.0f);
+    EXPECT_NEAR(0.0f, boxes[0].minZ + boxes[0].maxZ, 0.02f);
+    EXPECT_GT(boxes[10].maxY - boxes[10].minY, 1.8f * (boxes[1].maxY - boxes[1].minY));
+
+    // Everything inside the ring, clear of each other and of the gate's road.
+    auto overlapsXZ = [](const BoundingBox& a, const BoundingBox& b) {
+        return a.minX < b.maxX && b.minX < a.maxX && a.minZ < b.maxZ && b.minZ < a.maxZ;
+    };
+    const BoundingBox road(-2.5f, 0, 30.0f, 2.5f, 0, 48.0f);
+    for (size_t i = 1; i < boxes.size(); ++i) {
+        SCOPED_TRACE(std::string(VILLAGE[i].file) + " #" + std::to_string(i));
+        EXPECT_TRUE(boxes[i].minX > -42 && boxes[i].minZ > -42 && boxes[i].maxX < 42 && boxes[i].maxZ < 42);
+        EXPECT_FALSE(overlapsXZ(boxes[i], road));
+        for (size_t j = i + 1; j < boxes.size(); ++j)
+            EXPECT_FALSE(overlapsXZ(boxes[i], boxes[j])) << j;
+    }
+
+    // The fountain's spout ends just below the particle emitter at (-10, 2.5, 20)
+    // and its rim stands about one unit above y = 0.
+    EXPECT_LT(boxes[3].maxY, 2.5f);
+    EXPECT_GT(boxes[3].maxY, 2.3f);
+    float rim = -1e30f;
+    for (const auto& mesh : models[3]->getMeshes())
+        for (const auto& t : mesh->getTriangles())
+            for (const Vector3& p : t->positions)
+                if (std::hypot(p.x + 10.0f, p.z - 20.0f) > 2.5f)
+                    rim = std::max(rim, p.y);
+    EXPECT_NEAR(1.0f, rim, 0.2f);
+
+    // The flame (centre (20.5, -0.5, 5.7), two units tall) stands on the hearth's
+    // floor, and no stone comes within a unit of its axis.
+    const float hearth = h + 0.01f;
+    bool floorUnderFlame = false;
+    for (const auto& mesh : models[11]->getMeshes())
+        for (const auto& t : mesh->getTriangles()) {
+            if (t->texture->getName() == "wood.jpg")
+                continue;
+            const Vector3* p = t->positions;
+            if (cross(p[1] - p[0], p[2] - p[0]).y > 0 && std::fabs(p[0].y - hearth) < 1e-3f)
+                floorUnderFlame = floorUnderFlame || pointInTriangle(Vector3(20.5f, p[0].y, 5.7f), *t);
+            for (int v = 0; v < 3; ++v)
+                EXPECT_TRUE(p[v].y <= hearth + 0.04f || std::hypot(p[v].x - 20.5f, p[v].z - 5.7f) > 1.0f)
+                    << t->texture->getName() << " at " << p[v].y;
+        }
+    EXPECT_TRUE(floorUnderFlame);
 }

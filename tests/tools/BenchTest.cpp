@@ -22,29 +22,37 @@
 
 namespace {
 
-// Lookups on a copy insert null for a missing key, which then fails the
-// number and string reads with a message instead of reading past the document.
 using Json = nlohmann::json;
 
 // Runs the tool on the short flight (from the run layout, like the program)
 // and parses its report.
 bool runBench(const std::string& report, Json& out) {
-    const std::string command = std::string("cd '") + ZEL_RUN_BIN + "' && ./world-of-ulmera-bench --short --report '" +
-                                report + "' > '" + report + ".log' 2>&1";
-    if (std::system(command.c_str()) != 0) return false;
+    const std::string command = std::string("cd '") + ZEL_RUN_BIN +
+                                "' && ./world-of-ulmera-bench --short --report '" + report + "' > '" +
+                                report + ".log' 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return false;
     out = Json::parse(zeltest::readFile(report), nullptr, false);
     return !out.is_discarded();
 }
 
-void expectEveryKey(Json r) {
-    for (const char* part : {"catalogue", "textures", "models", "terrain", "trees", "shaders"}) {
-        EXPECT_TRUE(r["startup_ms"]["parts"][part].is_number()) << part;
+// Both runs in one test: each test program process runs its tests one by one
+// under ctest, and a flight is the expensive part. Lookups go through a copy,
+// where a missing key reads as null and fails the number and string reads with
+// a message instead of reading past the document.
+TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
+    const char* dir = std::getenv("ZEL_TEST_DIR");
+    const std::string base = std::string(dir ? dir : "/tmp") + "/bench-test-";
+    Json first, second;
+    ASSERT_TRUE(runBench(base + "1.json", first))
+        << "the tool failed or wrote malformed JSON; see " << base << "1.json.log";
+    ASSERT_TRUE(runBench(base + "2.json", second)) << "see " << base << "2.json.log";
+    Json r = first;
+    for (const char* part : {"catalogue", "textures", "models", "terrain", "trees", "shaders"})
         EXPECT_GE(r["startup_ms"]["parts"][part].get<double>(), 0.0) << part;
-    }
     EXPECT_GT(r["startup_ms"]["total"].get<double>(), 0.0);
     for (const char* segment : {"day", "night", "overall"}) {
         Json& s = r["frame_ms"][segment];
-        for (const char* key : {"min", "median", "p95", "p99", "max"}) EXPECT_TRUE(s[key].is_number()) << key;
         EXPECT_LE(s["min"].get<double>(), s["median"].get<double>());
         EXPECT_LE(s["median"].get<double>(), s["p95"].get<double>());
         EXPECT_LE(s["p95"].get<double>(), s["p99"].get<double>());
@@ -54,74 +62,51 @@ void expectEveryKey(Json r) {
     EXPECT_EQ(r["frame_ms"]["day"]["count"].get<double>(), 52);
     EXPECT_EQ(r["frame_ms"]["night"]["count"].get<double>(), 24);
     EXPECT_EQ(r["frame_ms"]["overall"]["count"].get<double>(), 76);
-    // Per leg, in flight order; the legs' counts add up to the segments'.
-    const std::pair<const char*, int> legs[] = {{"village circle", 24}, {"sea pass", 16}, {"fire and fountain", 12},
-                                                {"night circle", 16}, {"between the houses", 8}};
-    for (const auto& leg : legs) EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].get<double>(), leg.second) << leg.first;
+    const std::pair<const char*, int> legs[] = {{"village circle", 24},
+                                                {"sea pass", 16},
+                                                {"fire and fountain", 12},
+                                                {"night circle", 16},
+                                                {"between the houses", 8}};
+    for (const auto& leg : legs)
+        EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].get<double>(), leg.second) << leg.first;
     for (const char* pass :
          {"bloom_source", "bloom_capture", "sky", "main_list", "bloom_list", "bloom_composite", "overlay"})
         EXPECT_TRUE(r["passes_ms"].contains(pass)) << pass;
     for (const char* segment : {"day", "night"}) {
         Json& c = r["cull"][segment];
-        for (const char* key : {"nodes_visited", "nodes_frustum_culled", "nodes_occlusion_culled", "meshes_drawn",
-                                "triangles_drawn"})
+        for (const char* key : {"nodes_visited", "nodes_frustum_culled", "nodes_occlusion_culled"})
             EXPECT_TRUE(c[key].is_number()) << segment << " " << key;
         EXPECT_GT(c["meshes_drawn"].get<double>(), 0.0) << segment;
         EXPECT_GT(c["triangles_drawn"].get<double>(), 0.0) << segment;
     }
     EXPECT_GT(r["peak_rss_mb"].get<double>(), 0.0);
     EXPECT_TRUE(r["ab"].is_null());
-}
 
-void expectIdenticalFrames(Json first, Json second) {
-    Json& a = first["checksums"];
+    // Identical frames in both runs; frames from different parts of the flight
+    // differ (the read-back is real).
+    Json& a = r["checksums"];
     Json& b = second["checksums"];
-    ASSERT_TRUE(a.is_array());
     ASSERT_EQ(a.size(), 4u);
     ASSERT_EQ(b.size(), a.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i]["frame"].get<double>(), b[i]["frame"].get<double>());
-        EXPECT_EQ(a[i]["fnv1a"].get<std::string>(), b[i]["fnv1a"].get<std::string>()) << "frame " << a[i]["frame"].get<double>();
+        EXPECT_EQ(a[i]["fnv1a"].get<std::string>(), b[i]["fnv1a"].get<std::string>()) << "frame " << i;
     }
-    // Frames from different parts of the flight differ (the read-back is real).
     EXPECT_NE(a[0]["fnv1a"].get<std::string>(), a[3]["fnv1a"].get<std::string>());
-}
 
-void expectDayAndNight(Json r) {
+    // Night is reached by the cycle's own ticks: a 30 s day hold and a 1000-step fade.
     EXPECT_EQ(r["day_night"]["day"]["min"].get<double>(), 1.0);
     EXPECT_EQ(r["day_night"]["night"]["max"].get<double>(), 0.0);
-    // Night is reached by the cycle's own ticks: a 30 s day hold and a 1000-step fade.
     EXPECT_GT(r["night_ticks"].get<double>(), 2500);
     EXPECT_LT(r["night_ticks"].get<double>(), 3100);
 }
 
-// Both runs in one test: each test program process runs its tests one by one
-// under ctest, and a flight is the expensive part.
-TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
-    const char* dir = std::getenv("ZEL_TEST_DIR");
-    const std::string base = std::string(dir ? dir : "/tmp") + "/bench-test-";
-    Json runs[2];
-    ASSERT_TRUE(runBench(base + "1.json", runs[0])) << "the tool failed or wrote malformed JSON; see " << base
-                                                     << "1.json.log";
-    ASSERT_TRUE(runBench(base + "2.json", runs[1])) << "see " << base << "2.json.log";
-    {
-        SCOPED_TRACE("every key");
-        expectEveryKey(runs[0]);
-    }
-    {
-        SCOPED_TRACE("identical frames");
-        expectIdenticalFrames(runs[0], runs[1]);
-    }
-    {
-        SCOPED_TRACE("day and night");
-        expectDayAndNight(runs[0]);
-    }
-}
-
 TEST(FlightPathTest, PosesFollowTheKeysAndLookAtTheTarget) {
-    zel::FlightPath::Leg leg{"leg", 11, {{zel::Vector3(0, 0, 0), zel::Vector3(10, 0, 0)},
-                                         {zel::Vector3(10, 0, 0), zel::Vector3(10, 0, 10)},
-                                         {zel::Vector3(10, 5, 10), zel::Vector3(10, 5, 20)}}};
+    zel::FlightPath::Leg leg{"leg",
+                             11,
+                             {{zel::Vector3(0, 0, 0), zel::Vector3(10, 0, 0)},
+                              {zel::Vector3(10, 0, 0), zel::Vector3(10, 0, 10)},
+                              {zel::Vector3(10, 5, 10), zel::Vector3(10, 5, 20)}}};
     const zel::FlightPath::Pose first = zel::FlightPath::pose(leg, 0);
     EXPECT_NEAR(first.eye.x, 0.0f, 1e-4f);
     EXPECT_NEAR(first.yaw, 90.0f, 1e-3f); // towards +x
@@ -164,7 +149,8 @@ TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTimeAndNothingWhenDisabled) {
     using zel::Profiler;
     auto busy = [] {
         volatile double sink = 0;
-        for (int i = 0; i < 200000; ++i) sink = sink + i;
+        for (int i = 0; i < 200000; ++i)
+            sink = sink + i;
     };
     Profiler::reset();
     Profiler::setEnabled(false);
@@ -182,7 +168,8 @@ TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTimeAndNothingWhenDisabled) {
         Profiler::Scope inner(Profiler::Textures);
         busy();
     }
-    const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double wall =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     Profiler::setEnabled(false);
     EXPECT_GT(Profiler::getMs(Profiler::Models), 0.0);
     EXPECT_GT(Profiler::getMs(Profiler::Textures), 0.0);

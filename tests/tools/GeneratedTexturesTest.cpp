@@ -21,15 +21,17 @@ namespace {
 
 // Every file the demo and its objects ask for by name.
 const char* const EXPECTED[] = {
-    "default.jpg", "font.bmp", "sky_back.jpg", "sky_front.jpg", "sky_left.jpg", "sky_right.jpg",
-    "sky_bottom.jpg", "sky_top.jpg", "water_back.jpg", "water_front.jpg", "water_left.jpg",
-    "water_right.jpg", "water_bottom.jpg", "water_top.jpg", "noise_0.jpg", "firecolor.jpg",
-    "firemask.bmp", "firenoise.jpg", "heightmap.tga", "gras_4_dl.tga", "waterparticle_0.tga",
-    "stone_wall.jpg", "plaster.jpg", "timber.jpg", "roof_tiles.jpg", "door.jpg", "window.jpg",
-    "cobbles.jpg", "well_stone.jpg", "fountain_water.jpg", "wood.jpg"};
+    "default.jpg",         "font.bmp",           "sky_back.jpg",   "sky_front.jpg",
+    "sky_left.jpg",        "sky_right.jpg",      "sky_bottom.jpg", "sky_top.jpg",
+    "water_back.jpg",      "water_front.jpg",    "water_left.jpg", "water_right.jpg",
+    "water_bottom.jpg",    "water_top.jpg",      "noise_0.jpg",    "firecolor.jpg",
+    "firemask.bmp",        "firenoise.jpg",      "heightmap.tga",  "gras_4_dl.tga",
+    "waterparticle_0.tga", "stone_wall.jpg",     "plaster.jpg",    "timber.jpg",
+    "roof_tiles.jpg",      "door.jpg",           "window.jpg",     "cobbles.jpg",
+    "well_stone.jpg",      "fountain_water.jpg", "wood.jpg"};
 
-std::unique_ptr<zel::Image> loadImage(const std::string& path, bool key = false, int r = 0,
-                                      int g = 0, int b = 0) {
+std::unique_ptr<zel::Image> loadImage(const std::string& path, bool key = false, int r = 0, int g = 0,
+                                      int b = 0) {
     std::unique_ptr<zel::Image> image;
     zeltest::captureStdout([&] { image = std::make_unique<zel::Image>(path, key, r, g, b); });
     return image;
@@ -41,49 +43,45 @@ int channel(const zel::Image& image, int x, int y, int c) {
 
 // The textures as the build wrote them into the run layout with the generator
 // program; the first test below proves they equal what the library writes.
-std::string runDir() { return std::string(ZEL_RUN_BIN) + "/.."; }
+std::string runDir() {
+    return std::string(ZEL_RUN_BIN) + "/..";
+}
 
-std::string texture(const std::string& name) { return TextureSet::textureDir(runDir()) + name; }
+std::string texture(const std::string& name) {
+    return TextureSet::textureDir(runDir()) + name;
+}
 
 } // namespace
 
-TEST(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRun) {
+TEST(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRunAndLoads) {
     const std::string runA = zeltest::scratchDir("assets_a"), runB = zeltest::scratchDir("assets_b");
     ASSERT_TRUE(TextureSet::writeAll(runA) && Catalogue::write(runA));
     ASSERT_TRUE(TextureSet::writeAll(runB) && Catalogue::write(runB));
-    std::vector<std::string> written = TextureSet::fileNames();
-    EXPECT_EQ(written.size(), sizeof(EXPECTED) / sizeof(EXPECTED[0]));
-    for (const char* name : EXPECTED) {
+    EXPECT_EQ(TextureSet::fileNames().size(), sizeof(EXPECTED) / sizeof(EXPECTED[0]));
+    const std::map<std::string, int> depth = {
+        {"heightmap.tga", 32}, {"waterparticle_0.tga", 32}, {"gras_4_dl.tga", 24}};
+    for (const std::string name : EXPECTED) {
         SCOPED_TRACE(name);
         const std::string a = zeltest::readFile(TextureSet::textureDir(runA) + name);
         ASSERT_FALSE(a.empty());
         EXPECT_TRUE(a == zeltest::readFile(TextureSet::textureDir(runB) + name));
         // The build ran the generator program into the run layout: same bytes.
         EXPECT_TRUE(a == zeltest::readFile(texture(name)));
+
+        auto image = loadImage(texture(name));
+        ASSERT_TRUE(image->loaded);
+        EXPECT_EQ(image->width & (image->width - 1), 0);
+        EXPECT_EQ(image->height & (image->height - 1), 0);
+        EXPECT_EQ(image->bitsPerPixel, depth.count(name) ? depth.at(name) : 24);
+        // Cube faces are square: the sky at 512, the sea's reflection at 256.
+        if (name.rfind("sky_", 0) == 0 || name.rfind("water_", 0) == 0) {
+            EXPECT_EQ(image->width * 1000 + image->height, name[0] == 's' ? 512512 : 256256);
+        }
     }
     const std::string catalogue = zeltest::readFile(runA + "/textures.xml");
     EXPECT_FALSE(catalogue.empty());
     EXPECT_EQ(catalogue, zeltest::readFile(runB + "/textures.xml"));
     EXPECT_EQ(catalogue, zeltest::readFile(runDir() + "/textures.xml"));
-}
-
-TEST(GeneratedTextures, EveryImageLoadsWithPowerOfTwoSidesAndTheExpectedDepth) {
-    const std::map<std::string, int> depth = {{"heightmap.tga", 32}, {"waterparticle_0.tga", 32},
-                                              {"gras_4_dl.tga", 24}};
-    for (const char* name : EXPECTED) {
-        SCOPED_TRACE(name);
-        auto image = loadImage(texture(name));
-        ASSERT_TRUE(image->loaded);
-        EXPECT_EQ(image->width & (image->width - 1), 0);
-        EXPECT_EQ(image->height & (image->height - 1), 0);
-        auto it = depth.find(name);
-        EXPECT_EQ(image->bitsPerPixel, it == depth.end() ? 24 : it->second);
-        // Cube faces are square: the sky at 512, the sea's reflection at 256.
-        const std::string file(name);
-        if (file.rfind("sky_", 0) == 0 || file.rfind("water_", 0) == 0) {
-            EXPECT_EQ(image->width * 1000 + image->height, file[0] == 's' ? 512512 : 256256);
-        }
-    }
 }
 
 // Walks every border texel of every face, finds the texel of the neighbouring
@@ -104,13 +102,15 @@ static void checkSeams(const std::string& dir, const std::string& prefix, CubeLa
             for (int side = 0; side < 4; ++side) {
                 const int x = side == 0 ? 0 : side == 1 ? n - 1 : i;
                 const int y = side == 2 ? 0 : side == 3 ? n - 1 : i;
-                const Direction d = CubeFaces::direction(layout, CubeFaces::face(f), (x + 0.5f) / n, (y + 0.5f) / n);
+                const Direction d =
+                    CubeFaces::direction(layout, CubeFaces::face(f), (x + 0.5f) / n, (y + 0.5f) / n);
                 // The neighbour is the other face this direction lands closest to.
                 int best = -1;
                 float bestExcess = 1e9f, bu = 0, bv = 0;
                 for (int g = 0; g < CubeFaces::FACE_COUNT; ++g) {
                     float u, v;
-                    if (g == f || !CubeFaces::project(layout, CubeFaces::face(g), d, u, v)) continue;
+                    if (g == f || !CubeFaces::project(layout, CubeFaces::face(g), d, u, v))
+                        continue;
                     const float excess = std::fmax(std::fmax(-u, u - 1.0f), std::fmax(-v, v - 1.0f));
                     if (excess < bestExcess) {
                         bestExcess = excess;
@@ -160,8 +160,10 @@ TEST(GeneratedTextures, HeightmapIsAGreyIslandWithAFlatVillagePlateau) {
         for (int i = 0; i < 100; ++i) {
             const int g = grey(i, j);
             highest = std::max(highest, g);
-            if (i > 0) steepest = std::max(steepest, std::abs(g - grey(i - 1, j)));
-            if (j > 0) steepest = std::max(steepest, std::abs(g - grey(i, j - 1)));
+            if (i > 0)
+                steepest = std::max(steepest, std::abs(g - grey(i - 1, j)));
+            if (j > 0)
+                steepest = std::max(steepest, std::abs(g - grey(i, j - 1)));
             // Vertices 44..56 span x and z from -48 to 48: the walled village and a margin.
             if (i >= 44 && i <= 56 && j >= 44 && j <= 56) {
                 ASSERT_EQ(g, 185) << i << "," << j;
@@ -226,5 +228,6 @@ TEST(GeneratedTextures, FontCellsHoldGlyphsOnTheCataloguesKeyColour) {
     };
     EXPECT_EQ(opaque(' '), 0);
     EXPECT_EQ(opaque(127), 0);
-    for (int c : {'A', 'g', '0', '?', 'W', '@'}) EXPECT_GT(opaque(c), 25) << static_cast<char>(c);
+    for (int c : {'A', 'g', '0', '?', 'W', '@'})
+        EXPECT_GT(opaque(c), 25) << static_cast<char>(c);
 }
