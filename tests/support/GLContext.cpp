@@ -9,12 +9,6 @@
 #include <fstream>
 #include <iterator>
 
-// The leak check skips thread-local storage, whose entries for the driver's modules LeakSanitizer
-// misreads (the loader's blocks reachable only from there are in tests/lsan.supp).
-extern "C" const char* __lsan_default_options() {
-    return "use_tls=0";
-}
-
 namespace zeltest {
 
 bool ensureGLContext(std::string* error) {
