@@ -95,13 +95,9 @@ TEST_F(GPUFireGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
     EXPECT_EQ(fire.getTime(), 0.1f + 0.1f);
     // The clock is a float rounded after every addition: near 99999 a step is a
     // little more than 0.1, so the restart comes before 99999 / 0.1 updates.
-    float time = 0.0f, last = 0.0f;
-    long updates = 0;
-    do {
-        last = time;
-        time = GPUFire::advanceClock(time);
-        ++updates;
-    } while (time != 0.0f && updates < 2000000);
+    float last = 0.0f;
+    const auto advance = [](float t) { return GPUFire::advanceClock(t); };
+    const long updates = zeltest::stepsUntilRestart(advance, 2000000, &last);
     EXPECT_EQ(updates, 990555);
     EXPECT_FLOAT_EQ(last, 99998.98f);
 }

@@ -113,13 +113,9 @@ TEST_F(GPUWaterGL, ClockIgnoresElapsedTimeAndWrapsAfterTheRoundedCount) {
     EXPECT_EQ(water.getTime(), 0.01f + 0.01f);
     // Rounding the float clock after each addition makes the steps near 99999
     // shorter than 0.01, so the restart comes later than 99999 / 0.01 updates.
-    float time = 0.0f, last = 0.0f;
-    long updates = 0;
-    do {
-        last = time;
-        time = GPUWater::advanceClock(time);
-        ++updates;
-    } while (time != 0.0f && updates < 20000000);
+    float last = 0.0f;
+    const auto advance = [](float t) { return GPUWater::advanceClock(t); };
+    const long updates = zeltest::stepsUntilRestart(advance, 20000000, &last);
     EXPECT_EQ(updates, 10552711);
     EXPECT_FLOAT_EQ(last, 99998.99f);
 }

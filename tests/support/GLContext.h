@@ -63,6 +63,21 @@ std::array<float, 4> uniformValue(GLhandleARB program, const char* name, bool sa
 // Expects each coordinate of actual within tolerance of expected.
 void expectNear(const zel::Vector3& actual, const zel::Vector3& expected, float tolerance = 1e-5f);
 
+// Steps a clock that starts at 0 with advance(time) until it restarts at 0, or
+// max steps have been taken. Returns the steps; *last is the value before the
+// restart.
+template <typename Advance>
+long stepsUntilRestart(Advance advance, long max, float* last) {
+    float time = 0.0f;
+    long steps = 0;
+    do {
+        *last = time;
+        time = advance(time);
+        ++steps;
+    } while (time != 0.0f && steps < max);
+    return steps;
+}
+
 // A fresh, empty folder under the test build tree for files a test writes.
 std::string scratchDir(const std::string& name);
 
