@@ -1,7 +1,7 @@
 #pragma once
-// Writers for small image files with known pixels, used by the resource tests:
-// BMP and TGA are written byte by byte, JPEG through libjpeg. Pixels are given
-// top row first, in R, G, B(, A) order.
+// Small image files with known pixels for the resource tests, written with the
+// asset generator's writers (the paletted BMP byte by byte). Pixels are given top
+// row first, in R, G, B(, A) order.
 
 #include <cstdint>
 #include <string>
@@ -22,8 +22,7 @@ void writeBMP8(const std::string& path, int width, int height, const std::vector
 // Uncompressed true-colour TGA of 24 or 32 bits, top-left origin (stored B, G, R(, A)).
 void writeTGA(const std::string& path, int width, int height, int bits, const std::vector<RGBA>& pixels);
 
-// Baseline JPEG at quality 100 without chroma subsampling. Returns false when
-// the file cannot be created.
+// Baseline JPEG at quality 100. Returns false when the file cannot be created.
 bool writeJPEG(const std::string& path, int width, int height, const std::vector<RGBA>& pixels);
 
 // Raw bytes.
