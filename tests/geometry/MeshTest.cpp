@@ -1,12 +1,30 @@
-// Pure geometry without a GL context: planes, point-in-triangle, mesh boxes,
-// spheres and heights, mesh-model transforms and ownership. Meshes run in
-// immediate mode so that init issues no GL call.
+// Geometry: planes, point-in-triangle, mesh boxes, spheres and heights, and
+// mesh-model transforms without a GL context (meshes in immediate mode, so init
+// issues no GL call); then in a real context vertex buffers, the light shader and
+// mesh drawing (display list, immediate, vertex buffer with distance fade and
+// lighting), with state and pixels read back.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <GL/glew.h>
 
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FrameDriver.h"
+#include "environment/DayNightCycle.h"
+#include "geometry/LightShader.h"
 #include "geometry/Mesh.h"
 #include "geometry/MeshModel.h"
+#include "geometry/SingleTexturedMesh.h"
+#include "geometry/VBO.h"
+#include "resources/GPUProgram.h"
+#include "resources/TextureDatabase.h"
+#include "scene/World.h"
+#include "support/EngineTest.h"
 
 using namespace zel;
 
@@ -39,6 +57,68 @@ std::vector<float> bounds(const BoundingBox& b) {
 }
 using Bounds = std::vector<float>;
 
+// A square of the given half size centred on (0, 10, z), facing the default
+// camera (which looks along +z from (0, 10, 0)), wound counter-clockwise on
+// screen. Every texture coordinate is (0.5, 0.5) so one texel colour is seen
+// whatever the distance and mipmap level.
+void addFacingSquare(Mesh& mesh, float z, float half) {
+    const Vector3 a(-half, 10 - half, z), b(-half, 10 + half, z), c(half, 10 - half, z),
+        d(half, 10 + half, z);
+    for (Triangle t : {tri(a, b, c), tri(c, b, d)}) {
+        for (Vector2& uv : t.texCoords)
+            uv = Vector2(0.5f, 0.5f);
+        mesh.addTriangle(t);
+    }
+}
+
+using zeltest::brightness;
+
+GLhandleARB currentProgram() {
+    return glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+}
+
+std::unique_ptr<Light> makeLight(float x, float y, float z, float r, float g, float b) {
+    return std::make_unique<Light>(Light{{x, y, z, 1.0f}, {r, g, b, 1.0f}});
+}
+
+// Runs the day/night cycle until it rests in the wanted hold phase.
+void runCycleTo(int phase) {
+    DayNightCycle& cycle = DayNightCycle::instance();
+    for (int i = 0; i < 10000 && cycle.getPhase() != phase; ++i)
+        cycle.update(30000);
+    ASSERT_EQ(cycle.getPhase(), phase);
+}
+
+class GeometryGLTest : public zeltest::EngineTest {
+protected:
+    GeometryGLTest() : EngineTest(true) {}
+    void SetUp() override {
+        EngineTest::SetUp();
+        glClearColor(0, 0, 0, 1);
+    }
+
+    // Clears, sets the projection and the world camera's view, renders mesh and
+    // returns a pixel near the centre, off the squares' diagonal (whose edge
+    // pixels polygon smoothing may give partial coverage).
+    zeltest::Pixel renderCentre(Mesh& mesh) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        CoreEngine::instance().setupProjection();
+        world_->getCamera()->look();
+        mesh.render();
+        return zeltest::readPixel(408, 292);
+    }
+
+    // After a faded draw blending is off again and the colour opaque.
+    void expectBlendingReset() {
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        float color[4];
+        glGetFloatv(GL_CURRENT_COLOR, color);
+        EXPECT_FLOAT_EQ(color[3], 1.0f);
+    }
+
+    Texture* plaster() { return TextureDatabase::getInstance().getTexture("plaster.jpg"); }
+};
+
 } // namespace
 
 TEST(GeometryTest, PlanesAndLineIntersection) {
@@ -69,7 +149,6 @@ TEST(GeometryTest, PointInTriangleCountsEdgesAsInside) {
     EXPECT_TRUE(pointInTriangle({1, 0, 0}, t));       // corner
     EXPECT_FALSE(pointInTriangle({1, 0, 1}, t));
     EXPECT_FALSE(pointInTriangle({-0.01f, 0, 0.5f}, t));
-    EXPECT_FALSE(sameSide({1, 0, 1}, {1, 0, -1}, {0, 0, 0}, {1, 0, 0}));
 }
 
 TEST(MeshTest, BoundsAndHeightQuery) {
@@ -107,7 +186,7 @@ TEST(MeshTest, BoundsAndHeightQuery) {
     EXPECT_NEAR(height, 2.0f, 1e-4f);
 }
 
-TEST(MeshModelTest, BoxScaleAndPlacement) {
+TEST(MeshModelTest, BoxScalePlacementAndMovedMeshes) {
     MeshModel empty;
     EXPECT_TRUE(empty.init());
     empty.placeAt(1, 2, 3);
@@ -136,6 +215,14 @@ TEST(MeshModelTest, BoxScaleAndPlacement) {
     EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5})); // stale until recomputed
     scaled.computeBoundingBox();
     EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
+
+    // Meshes move in order behind the target's own; a model added to itself is unchanged.
+    const Mesh* first = placed.getMeshes()[0].get();
+    scaled.addMeshes(placed);
+    scaled.addMeshes(scaled);
+    EXPECT_TRUE(placed.getMeshes().empty());
+    ASSERT_EQ(scaled.getMeshes().size(), 2u);
+    EXPECT_EQ(scaled.getMeshes()[1].get(), first);
 }
 
 TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
@@ -150,34 +237,185 @@ TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
     EXPECT_FLOAT_EQ(model.getHeight(5.0f, 5.0f), 0.0f); // outside every box
 }
 
-namespace {
+TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
+    Triangle t0 = tri({0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+    Triangle t1 = tri({0, 2, 0}, {0, 3, 0}, {0, 2, 1});
+    t0.plane = std::make_shared<Plane>(Plane::fromTriangle(t0));
+    t1.plane = std::make_shared<Plane>(Plane::fromTriangle(t1));
 
-struct CountingMesh : Mesh {
-    CountingMesh(int& renders, int& destroyed) : renders_(renders), destroyed_(destroyed) {}
-    ~CountingMesh() override { ++destroyed_; }
-    void render() override { ++renders_; }
-    int& renders_;
-    int& destroyed_;
-};
-
-} // namespace
-
-TEST(MeshModelTest, AddMeshesMovesOwnership) {
-    int renders = 0, destroyed = 0;
-    MeshModel source;
-    source.addMesh(std::make_unique<CountingMesh>(renders, destroyed));
-    source.addMesh(std::make_unique<CountingMesh>(renders, destroyed));
-    Mesh* first = source.getMeshes()[0].get();
+    GLuint names[3];
     {
-        MeshModel target;
-        target.addMesh(meshOf({}));
-        target.addMeshes(source);
-        target.addMeshes(target); // a model added to itself: no change
-        EXPECT_TRUE(source.getMeshes().empty());
-        ASSERT_EQ(target.getMeshes().size(), 3u);
-        EXPECT_EQ(target.getMeshes()[1].get(), first);
-        target.render();
-        EXPECT_EQ(renders, 2);
+        VBO vbo(6);
+        EXPECT_EQ(zeltest::captureStdout([&] { vbo.addTriangle(Triangle()); }),
+                  "WARNING [VBO]: Triangle without valid plane.");
+        vbo.addTriangle(t0);
+        vbo.addTriangle(t1);
+        vbo.addVertex({9, 9, 9}, {0, 0, 1}, {}); // beyond the capacity: ignored
+        EXPECT_EQ(vbo.getCount(), 6);
+
+        vbo.upload();
+        EXPECT_TRUE(vbo.getPositions().empty() && vbo.getNormals().empty() && vbo.getTexCoords().empty());
+        names[0] = vbo.getPositionBuffer();
+        names[1] = vbo.getTexCoordBuffer();
+        names[2] = vbo.getNormalBuffer();
+        const GLint expectedSizes[3] = {72, 48, 72};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_NE(names[i], 0u);
+            glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[i]);
+            GLint size = 0;
+            glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
+            EXPECT_EQ(size, expectedSizes[i]) << "buffer " << i;
+        }
+
+        float normals[18];
+        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof normals, normals);
+        for (int v = 0; v < 3; ++v) {
+            EXPECT_EQ(Vector3(normals[v * 3], normals[v * 3 + 1], normals[v * 3 + 2]), Vector3(0, 1, 0));
+            EXPECT_EQ(normals[9 + v * 3], 1.0f); // t1 lies in x = 0, facing +x
+        }
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        vbo.draw(7); // asks for more than stored: draws the six, no error
     }
-    EXPECT_EQ(destroyed, 2);
+    for (GLuint name : names)
+        EXPECT_FALSE(glIsBufferARB(name)); // deleted with the VBO
+}
+
+TEST_F(GeometryGLTest, LightShaderNeedsExactlyThreeLights) {
+    GPUProgram* program = world_->getLightProgram();
+    const GLhandleARB handle = program->getProgramObject();
+    // A sampler unit the bind must reset to 0.
+    glUseProgramObjectARB(handle);
+    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
+    glUseProgramObjectARB(0);
+
+    const Light lights[3] = {{{1, 2, 3, 1}, {0.1f, 0.2f, 0.3f, 1}},
+                             {{4, 5, 6, 1}, {0.4f, 0.5f, 0.6f, 1}},
+                             {{7, 8, 9, 0}, {0.7f, 0.8f, 0.9f, 0.25f}}};
+    LightShader shader(program);
+    shader.addLight(&lights[0]);
+    shader.addLight(&lights[1]);
+    EXPECT_FALSE(shader.isActive());
+    shader.bind(); // inactive: no program, and no uniform set (which would be a GL error without one)
+    EXPECT_EQ(currentProgram(), 0u);
+
+    shader.addLight(&lights[2]);
+    ASSERT_TRUE(shader.isActive());
+    shader.bind();
+    EXPECT_EQ(currentProgram(), handle);
+    glUseProgramObjectARB(0);
+
+    using U = std::array<float, 4>;
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1, 2, 3, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.4f, 0.5f, 0.6f, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{7, 8, 9, 0}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.7f, 0.8f, 0.9f, 0.25f}));
+    EXPECT_FLOAT_EQ(zeltest::uniformValue(handle, "dayNightCycle")[0], DayNightCycle::instance().getValue());
+    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
+}
+
+TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
+    GLuint list = 0;
+    {
+        Mesh mesh;
+        addFacingSquare(mesh, 20, 3);
+        mesh.init();
+        list = mesh.getDisplayList();
+        ASSERT_NE(list, 0u);
+        EXPECT_TRUE(glIsList(list));
+        EXPECT_GT(brightness(renderCentre(mesh)), 3 * 250); // untextured triangles in white
+    }
+    EXPECT_FALSE(glIsList(list));
+
+    Mesh faded;
+    faded.setRenderMode(Mesh::RENDER_IMMEDIATE);
+    faded.setAlpha(0.5f);
+    addFacingSquare(faded, 20, 3);
+    faded.getTriangles()[0]->texture = plaster();
+    faded.getTriangles()[1]->texture = plaster();
+    faded.init();
+    EXPECT_EQ(faded.getDisplayList(), 0u);
+    const int half = brightness(renderCentre(faded));
+    expectBlendingReset();
+    faded.setAlpha(1.0f);
+    const int full = brightness(renderCentre(faded));
+    EXPECT_GT(full, 90);
+    EXPECT_NEAR(half, full / 2, 6);
+}
+
+TEST_F(GeometryGLTest, SingleTexturedMeshFadesWithDistance) {
+    SingleTexturedMesh mesh; // no world lights: drawn unlit, texture x colour
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 400, 5);
+    mesh.init();
+    Camera& camera = *world_->getCamera();
+
+    camera.setPosition({0, 10, 400 - 179});
+    const zeltest::Pixel near = renderCentre(mesh);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 1.0f);
+    EXPECT_GT(brightness(near), 90);
+
+    camera.setPosition({0, 10, 400 - 190});
+    const zeltest::Pixel middle = renderCentre(mesh);
+    EXPECT_NEAR(mesh.getAlpha(), 0.5f, 1e-4f);
+    EXPECT_NEAR(brightness(middle), brightness(near) / 2, 6); // blended over black
+    expectBlendingReset();
+
+    camera.setPosition({0, 10, 400 - 200});
+    EXPECT_EQ(brightness(renderCentre(mesh)), 0);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 0.0f);
+
+    // A mesh whose sphere holds the camera is never faded, however far its centre.
+    SingleTexturedMesh ground;
+    ground.addTriangle(tri({-600, 0, -600}, {-600, 0, 600}, {600, 0, -600}));
+    ground.init();
+    camera.setPosition({400, 5, -400});
+    renderCentre(ground);
+    EXPECT_FLOAT_EQ(ground.getAlpha(), 1.0f);
+}
+
+TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
+    // Lights far from the square, until the first is moved close to it. A mesh
+    // takes the world's first three lights, or as many as there are.
+    world_->addLight(makeLight(1000, 1000, 1000, 1, 0.1f, 0.1f));
+    world_->addLight(makeLight(-1000, 1000, 1000, 0.1f, 1, 0.1f));
+    SingleTexturedMesh twoLights;
+    twoLights.init();
+    EXPECT_EQ(twoLights.getLightShader()->getLightCount(), 2u);
+    world_->addLight(makeLight(1000, -1000, 1000, 0.1f, 0.1f, 1));
+    world_->addLight(makeLight(-1000, -1000, 1000, 1, 1, 1));
+    SingleTexturedMesh mesh;
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 20, 5);
+    mesh.init();
+    EXPECT_EQ(mesh.getVBO()->getCount(), 6);
+    const LightShader& shader = *mesh.getLightShader();
+    ASSERT_EQ(shader.getLightCount(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(shader.getLights()[i], world_->getLights()[i].get());
+    EXPECT_EQ(shader.getProgram(), world_->getLightProgram());
+
+    runCycleTo(DayNightCycle::DAY_HOLD);
+    const zeltest::Pixel day = renderCentre(mesh);
+    EXPECT_EQ(currentProgram(), 0u); // fixed function restored after the draw
+    runCycleTo(DayNightCycle::NIGHT_HOLD);
+    const zeltest::Pixel night = renderCentre(mesh);
+    EXPECT_GT(brightness(day), 100);
+    EXPECT_GT(brightness(day), 4 * brightness(night));
+
+    // A red light four units in front of the square lights it red at night, but
+    // not from four units behind it, nor beyond its range.
+    Light& red = *world_->getLights()[0];
+    red.position[0] = 0;
+    red.position[1] = 10;
+    const std::pair<float, bool> places[] = {{16.0f, true}, {24.0f, false}, {-20.0f, false}};
+    for (const auto& [z, lit] : places) {
+        red.position[2] = z;
+        const zeltest::Pixel p = renderCentre(mesh);
+        if (lit) {
+            EXPECT_TRUE(p.r > night.r + 60 && p.r > 2 * p.g) << z;
+        } else {
+            EXPECT_LE(std::abs(p.r - night.r), 2) << z;
+        }
+    }
+    runCycleTo(DayNightCycle::DAY_HOLD);
 }

@@ -284,28 +284,35 @@ TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
          "  wood.tga: 1 faces, ok (D/textures/wood.tga)\n"
          "Bounding box: min (0, 0, -1) max (2, 3, 0) size (2, 3, 1)\n"
          "Result: clean\n"},
-        // Only the valid face spans the box: vertex 3 (z = -1) is never used. The
-        // out-of-range index saturates and stays outside.
-        {"indices",
+        // The first mesh's faces are all out of range, so the model cannot be placed;
+        // only the last mesh's face spans the box: vertex 3 (z = -1) is never used.
+        {"skipped",
          "<sgf>" +
-             mesh(face(0, 1, 2, "stone.tga") + face(0, 1, 4, "stone.tga") + face(-1, 1, 2, "stone.tga") +
+             mesh(face(0, 1, 4, "stone.tga") + face(-1, 1, 2) +
                   "<triangle><indices i0='99999999999' i1='1' i2='2'/></triangle>") +
-             "<mesh><vertices/>" + face(0, 1, 2, "stone.tga") + "</mesh></sgf>",
+             "<mesh><vertices/>" + face(0, 1, 2, "stone.tga") + "</mesh><mesh/>" + mesh("") +
+             mesh(face(0, 1, 2, "stone.tga")) + "</sgf>",
          0,
-         "  mesh 0: 4 vertices, 4 faces (3 skipped), single texture (vertex buffers): stone.tga\n"
+         "  mesh 0: 4 vertices, 3 faces (3 skipped), mixed textures (display list): stone.tga\n"
          "  mesh 1: 0 vertices, 1 faces (1 skipped), mixed textures (display list): stone.tga\n"
-         "Totals: 2 meshes, 4 vertices, 5 faces (triangles), 0 lights\n"
+         "  mesh 2: 0 vertices, 0 faces\n"
+         "  mesh 3: 4 vertices, 0 faces\n"
+         "  mesh 4: 4 vertices, 1 faces, single texture (vertex buffers): stone.tga\n"
+         "Totals: 5 meshes, 12 vertices, 5 faces (triangles), 0 lights\n"
          "Textures: 1\n"
          "  stone.tga: 5 faces, ok (D/textures/stone.tga)\n"
          "Bounding box: min (0, 0, 0) max (2, 3, 0) size (2, 3, 0)\n"
-         "Problems: 4\n"
-         "  mesh 0, face 1: vertex index (0, 1, 4) outside the mesh's 4 vertices (valid 0..3); the loader "
+         "Problems: 7\n"
+         "  mesh 0, face 0: vertex index (0, 1, 4) outside the mesh's 4 vertices (valid 0..3); the loader "
          "skips this face.\n"
-         "  mesh 0, face 2: vertex index (-1, 1, 2) outside the mesh's 4 vertices (valid 0..3); the loader "
+         "  mesh 0, face 1: vertex index (-1, 1, 2) outside the mesh's 4 vertices (valid 0..3); the loader "
          "skips this face.\n"
-         "  mesh 0, face 3: vertex index (2147483647, 1, 2) outside the mesh's 4 vertices (valid 0..3); the "
+         "  mesh 0, face 2: vertex index (2147483647, 1, 2) outside the mesh's 4 vertices (valid 0..3); the "
          "loader skips this face.\n"
          "  mesh 1 has faces but no vertices.\n"
+         "  mesh 2 is empty: no vertices and no faces.\n"
+         "  mesh 3 has 4 vertices but no faces.\n"
+         "  the first mesh has no face that loads, so the model has no bounding box and loads empty.\n"
          "Result: PROBLEMS\n"},
         // Names resolve to the part after the last backslash; forward slashes are no
         // separators. The directory's trailing slash is not doubled.
@@ -328,22 +335,6 @@ TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
          "faces draw with the default texture.\n"
          "  texture a/b/wood.tga (1 faces): file D/textures/a/b/wood.tga not found; those faces draw with "
          "the default texture.\n"
-         "Result: PROBLEMS\n"},
-        // The first mesh's only face is out of range, so the model cannot be placed.
-        {"empty", "<sgf>" + mesh(face(0, 1, 7, "stone.tga")) + "<mesh/>" + mesh("") + "</sgf>", 0,
-         "  mesh 0: 4 vertices, 1 faces (1 skipped), mixed textures (display list): stone.tga\n"
-         "  mesh 1: 0 vertices, 0 faces\n"
-         "  mesh 2: 4 vertices, 0 faces\n"
-         "Totals: 3 meshes, 8 vertices, 1 faces (triangles), 0 lights\n"
-         "Textures: 1\n"
-         "  stone.tga: 1 faces, ok (D/textures/stone.tga)\n"
-         "Bounding box: none (no face loads)\n"
-         "Problems: 4\n"
-         "  mesh 0, face 0: vertex index (0, 1, 7) outside the mesh's 4 vertices (valid 0..3); the loader "
-         "skips this face.\n"
-         "  mesh 1 is empty: no vertices and no faces.\n"
-         "  mesh 2 has 4 vertices but no faces.\n"
-         "  the first mesh has no face that loads, so the model has no bounding box and loads empty.\n"
          "Result: PROBLEMS\n"},
         // Six vertices and faces making five triangles against limits of 4 each;
         // the second of three lights has no text in its first child.
@@ -377,69 +368,57 @@ TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
     }
 }
 
-TEST_F(SGFCheckerTest, FilesThatLoadNothing) {
-    struct Case {
-        const char* name;
-        const char* text;
-        const char* problem;
+TEST_F(SGFCheckerTest, CommandLineReportsAndExitStatus) {
+    auto file = [&](const std::string& name, const std::string& text) {
+        return zeltest::writeFile(dir, name + ".sgf", text);
     };
-    const Case cases[] = {
-        {"malformed.sgf", "<sgf><mesh><vertices>", "not well-formed XML"},
-        {"blank.sgf", "", "not well-formed XML"},
-        {"binary.sgf", "\x01\x02\xff\xfe garbage", "not well-formed XML"},
-        {"otherroot.sgf", "<model><mesh><v/></mesh></model>", "no mesh elements"},
-        {"nomesh.sgf", "<sgf><light><s>1</s><c/><p/></light></sgf>", "no mesh elements"},
-    };
-    SGFChecker inspector(textures);
-    for (const Case& c : cases) {
-        const SGFReport report = inspector.inspect(zeltest::writeFile(dir, c.name, c.text));
-        ASSERT_EQ(report.problemCount, 1u) << c.name;
-        EXPECT_NE(report.problems[0].find(c.problem), std::string::npos) << c.name;
-        EXPECT_TRUE(report.meshes.empty()) << c.name;
-    }
-    const SGFReport missing = inspector.inspect(dir + "/does-not-exist.sgf");
-    EXPECT_FALSE(missing.loaded);
-    EXPECT_EQ(SGFChecker::format(missing),
-              "File: " + dir +
-                  "/does-not-exist.sgf\nProblems: 1\n"
-                  "  the file does not exist; nothing loads.\nResult: PROBLEMS\n");
-}
-
-TEST_F(SGFCheckerTest, ProblemLinesAreBounded) {
-    std::string faces;
+    std::string many = face(0, 1, 2, "stone.tga");
     for (std::size_t i = 0; i < SGFChecker::MAX_PROBLEM_LINES + 50; ++i)
-        faces += face(0, 1, 9, "stone.tga");
-    const SGFReport report = SGFChecker(textures).inspect(
-        zeltest::writeFile(dir, "many.sgf", "<sgf>" + mesh(face(0, 1, 2, "stone.tga") + faces) + "</sgf>"));
-    EXPECT_EQ(report.problemCount, SGFChecker::MAX_PROBLEM_LINES + 50);
-    EXPECT_EQ(report.problems.size(), SGFChecker::MAX_PROBLEM_LINES);
-    EXPECT_NE(SGFChecker::format(report).find("  ... and 50 more\n"), std::string::npos);
-}
-
-TEST_F(SGFCheckerTest, CommandLineExitStatus) {
+        many += face(0, 1, 9, "stone.tga");
+    // Names that stand for paths in the argument lists below.
     const std::map<std::string, std::string> paths = {
         {"T", textures},
-        {"C", zeltest::writeFile(dir, "ok.sgf", "<sgf>" + mesh(face(0, 1, 2, "stone.tga")) + "</sgf>")},
-        {"B", zeltest::writeFile(dir, "bad.sgf", "<sgf>" + mesh(face(0, 1, 5, "stone.tga")) + "</sgf>")},
-        {"N", dir + "/nothing.sgf"}};
+        {"ok", file("ok", "<sgf>" + mesh(face(0, 1, 2, "stone.tga")) + "</sgf>")},
+        {"bad", file("bad", "<sgf>" + mesh(face(0, 1, 5, "stone.tga")) + "</sgf>")},
+        {"many", file("many", "<sgf>" + mesh(many) + "</sgf>")},
+        {"cut", file("cut", "<sgf><mesh><vertices>")},
+        {"blank", file("blank", "")},
+        {"binary", file("binary", "\x01\x02\xff\xfe garbage")},
+        {"otherroot", file("otherroot", "<model><mesh><v/></mesh></model>")},
+        {"lightsonly", file("lightsonly", "<sgf><light><s>1</s><c/><p/></light></sgf>")},
+        {"missing", dir + "/nothing.sgf"}};
+    const std::string unreadable = "Problems: 1\n  the file is not well-formed XML (or cannot be read); "
+                                   "nothing loads.\nResult: PROBLEMS\n";
+    const std::string noMesh =
+        "Bounding box: none (no face loads)\nProblems: 1\n  the file has no mesh elements "
+        "directly under an sgf root element; nothing loads.\nResult: PROBLEMS\n";
+    using Command = zeltools::SgfCheckCommand;
     const struct {
-        std::vector<std::string> args; // T, C, B and N stand for the paths above
+        std::vector<std::string> args;
         int status;
-        const char* printed;
+        std::string printed;
     } cases[] = {
-        {{"--textures", "T", "C"}, zeltools::SgfCheckCommand::EXIT_CLEAN, "Result: clean\n"},
+        {{"--textures", "T", "ok"}, Command::EXIT_CLEAN, "Result: clean\n"},
         // The default texture directory is the run layout's, which has no stone.tga.
-        {{"C"}, zeltools::SgfCheckCommand::EXIT_PROBLEMS, "file ../data/textures/stone.tga not found"},
-        {{"--textures", "T", "C", "B"}, zeltools::SgfCheckCommand::EXIT_PROBLEMS, "Result: clean\n\nFile: "},
-        {{"--textures", "T", "N"}, zeltools::SgfCheckCommand::EXIT_PROBLEMS, "the file does not exist"},
-        {{"--textures", "T", "-v", "C"},
-         zeltools::SgfCheckCommand::EXIT_CLEAN,
+        {{"ok"}, Command::EXIT_PROBLEMS, "file ../data/textures/stone.tga not found"},
+        {{"--textures", "T", "ok", "bad"}, Command::EXIT_PROBLEMS, "Result: clean\n\nFile: "},
+        {{"--textures", "T", "many"}, Command::EXIT_PROBLEMS, "  ... and 50 more\nResult: PROBLEMS\n"},
+        {{"--textures", "T", "cut"}, Command::EXIT_PROBLEMS, unreadable},
+        {{"--textures", "T", "blank"}, Command::EXIT_PROBLEMS, unreadable},
+        {{"--textures", "T", "binary"}, Command::EXIT_PROBLEMS, unreadable},
+        {{"--textures", "T", "otherroot"}, Command::EXIT_PROBLEMS, noMesh},
+        {{"--textures", "T", "lightsonly"}, Command::EXIT_PROBLEMS, noMesh},
+        {{"--textures", "T", "missing"},
+         Command::EXIT_PROBLEMS,
+         "Problems: 1\n  the file does not exist; nothing loads.\nResult: PROBLEMS\n"},
+        {{"--textures", "T", "-v", "ok"},
+         Command::EXIT_CLEAN,
          "  vertex 3: (0, 3, -1)\n  face 0: indices (0, 1, 2) uv (0, 0) (0, 0) (0, 0) texture "
          "stone.tga\nFile: "},
-        {{}, zeltools::SgfCheckCommand::EXIT_USAGE, "Usage: sgfcheck [--textures DIR]"},
-        {{"--frobnicate", "C"}, zeltools::SgfCheckCommand::EXIT_USAGE, "unknown option --frobnicate"},
-        {{"C", "--textures"}, zeltools::SgfCheckCommand::EXIT_USAGE, "--textures needs a directory."},
-        {{"--help"}, zeltools::SgfCheckCommand::EXIT_CLEAN, "Exit status: 0 clean, 1 problems, 2 usage."},
+        {{}, Command::EXIT_USAGE, "Usage: sgfcheck [--textures DIR]"},
+        {{"--frobnicate", "ok"}, Command::EXIT_USAGE, "unknown option --frobnicate"},
+        {{"ok", "--textures"}, Command::EXIT_USAGE, "--textures needs a directory."},
+        {{"--help"}, Command::EXIT_CLEAN, "Exit status: 0 clean, 1 problems, 2 usage."},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"sgfcheck"};
@@ -450,7 +429,7 @@ TEST_F(SGFCheckerTest, CommandLineExitStatus) {
             argv.push_back(a.c_str());
         int status = -1;
         const std::string out = zeltest::captureStdout(
-            [&] { status = zeltools::SgfCheckCommand::run(static_cast<int>(argv.size()), argv.data()); });
+            [&] { status = Command::run(static_cast<int>(argv.size()), argv.data()); });
         EXPECT_EQ(status, c.status) << c.printed;
         EXPECT_NE(out.find(c.printed), std::string::npos) << out;
     }
@@ -574,18 +553,13 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
          {skipped + "0: vertex index (7, 1, 2)" + outside, noFace},
          0},
         // Of these only the quad's first half (0, 1, 2) and the last triangle remain.
-        {writeFile("indices", "<sgf>" +
-                                  mesh(face(-1, 0, 1, "default.jpg") +
-                                       "<triangle><indices i0='0' i1='-2147483648' i2='1'/></triangle>"
-                                       "<triangle><indices i0='0' i1='1' i2='99999999999999'/></triangle>"
-                                       "<triangle><indices i0='4' i1='1' i2='2'/></triangle>"
-                                       "<quad><indices i0='0' i1='1' i2='2' i3='-7'/></quad>"
-                                       "<triangle><indices i0='3' i1='1' i2='2'/></triangle>") +
-                                  "</sgf>"),
-         {skipped + "0: vertex index (-1, 0, 1)" + outside,
-          skipped + "1: vertex index (0, -2147483648, 1)" + outside,
-          skipped + "2: vertex index (0, 1, 2147483647)" + outside,
-          skipped + "3: vertex index (4, 1, 2)" + outside, skipped + "5: vertex index (2, -7, 0)" + outside},
+        {writeFile("indices",
+                   "<sgf>" +
+                       mesh(face(-1, 0, 1, "default.jpg") + face(4, 1, 2) +
+                            "<quad><indices i0='0' i1='1' i2='2' i3='-7'/></quad>" + face(3, 1, 2)) +
+                       "</sgf>"),
+         {skipped + "0: vertex index (-1, 0, 1)" + outside, skipped + "1: vertex index (4, 1, 2)" + outside,
+          skipped + "3: vertex index (2, -7, 0)" + outside},
          2},
         // 1e39 saturates to the largest float, nan and inf read as 0: the model is
         // built, placed and initialised without a NaN in any position.
