@@ -1,4 +1,4 @@
-// Geometry: planes, point-in-triangle, mesh boxes, spheres and heights, and
+// Geometry: planes, mesh boxes, spheres and heights, and
 // mesh-model transforms without a GL context (meshes in immediate mode, so init
 // issues no GL call); then in a real context vertex buffers, the light shader and
 // mesh drawing (display list, immediate, vertex buffer with distance fade and
@@ -73,10 +73,6 @@ void addFacingSquare(Mesh& mesh, float z, float half) {
 
 using zeltest::brightness;
 
-GLhandleARB currentProgram() {
-    return glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
-}
-
 std::unique_ptr<Light> makeLight(float x, float y, float z, float r, float g, float b) {
     return std::make_unique<Light>(Light{{x, y, z, 1.0f}, {r, g, b, 1.0f}});
 }
@@ -122,11 +118,7 @@ protected:
 } // namespace
 
 TEST(GeometryTest, PlanesAndLineIntersection) {
-    const Plane floor = Plane::fromTriangle(floorTri());
-    EXPECT_EQ(floor.normal, Vector3(0, 1, 0));
-    EXPECT_FLOAT_EQ(floor.d, 0.0f);
-    EXPECT_EQ(Plane::fromPoints({0, 0, 0}, {1, 0, 0}, {0, 0, 1}).normal, Vector3(0, -1, 0));
-
+    // Which way normals face is pinned by the vertex buffer test below.
     const Vector3 a(1, 2, 3), b(4, 6, 3), c(1, 2, 8);
     const Plane tilted = Plane::fromPoints(a, b, c);
     EXPECT_NEAR(tilted.normal.lengthSquared(), 1.0f, 1e-6f);
@@ -139,16 +131,6 @@ TEST(GeometryTest, PlanesAndLineIntersection) {
     EXPECT_EQ(Plane::intersectLine(y2, {3, 10, 4}, {3, 9, 4}), Vector3(3, 2, 4));
     EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {1, 7, 1}), Vector3(1, 2, 1)); // behind p
     EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {9, 5, 1}), Vector3(1, 5, 1)); // parallel: p
-}
-
-TEST(GeometryTest, PointInTriangleCountsEdgesAsInside) {
-    const Triangle t = floorTri();
-    EXPECT_TRUE(pointInTriangle({0.25f, 0, 0.25f}, t));
-    EXPECT_TRUE(pointInTriangle({0.5f, 0, 0.5f}, t)); // hypotenuse
-    EXPECT_TRUE(pointInTriangle({0, 0, 0.5f}, t));    // edge x = 0
-    EXPECT_TRUE(pointInTriangle({1, 0, 0}, t));       // corner
-    EXPECT_FALSE(pointInTriangle({1, 0, 1}, t));
-    EXPECT_FALSE(pointInTriangle({-0.01f, 0, 0.5f}, t));
 }
 
 TEST(MeshTest, BoundsAndHeightQuery) {
@@ -186,43 +168,27 @@ TEST(MeshTest, BoundsAndHeightQuery) {
     EXPECT_NEAR(height, 2.0f, 1e-4f);
 }
 
-TEST(MeshModelTest, BoxScalePlacementAndMovedMeshes) {
-    MeshModel empty;
-    EXPECT_TRUE(empty.init());
-    empty.placeAt(1, 2, 3);
-    EXPECT_EQ(empty.getBoundingBox(), nullptr);
-    EXPECT_FLOAT_EQ(empty.getHeight(0, 0), 0.0f);
+TEST(MeshModelTest, ScaleKeepsTheBoxUntilRecomputedPlacementMovesBothAndMeshesMoveInOrder) {
+    MeshModel model;
+    model.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
+    model.computeBoundingBox();
+    model.scale(2.0f);
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5}));
+    model.computeBoundingBox();
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
+    // The base centre (2, -4, 6) goes to (10, 5, 10).
+    model.placeAt(10, 5, 10);
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{6, 5, 6, 14, 17, 14}));
+    EXPECT_EQ(model.getMeshes()[0]->getTriangles()[0]->positions[0], Vector3(6, 9, 8));
 
-    MeshModel firstEmpty; // a first mesh without triangles gives no box
-    firstEmpty.addMesh(meshOf({}));
-    firstEmpty.addMesh(meshOf({floorTri()}));
-    firstEmpty.computeBoundingBox();
-    EXPECT_EQ(firstEmpty.getBoundingBox(), nullptr);
-
-    MeshModel placed;
-    placed.addMesh(meshOf({floorTri()}));
-    placed.computeBoundingBox();
-    placed.placeAt(10, 5, 10);
-    const Triangle& t = *placed.getMeshes()[0]->getTriangles()[0];
-    EXPECT_TRUE(t.positions[0] == Vector3(9.5f, 5, 9.5f) && t.positions[1] == Vector3(9.5f, 5, 10.5f) &&
-                t.positions[2] == Vector3(10.5f, 5, 9.5f));
-    EXPECT_EQ(bounds(*placed.getBoundingBox()), (Bounds{9.5f, 5, 9.5f, 10.5f, 5, 10.5f}));
-
-    MeshModel scaled;
-    scaled.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
-    scaled.computeBoundingBox();
-    scaled.scale(2.0f);
-    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5})); // stale until recomputed
-    scaled.computeBoundingBox();
-    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
-
-    // Meshes move in order behind the target's own; a model added to itself is unchanged.
-    const Mesh* first = placed.getMeshes()[0].get();
-    scaled.addMeshes(placed);
-    scaled.addMeshes(scaled);
-    EXPECT_TRUE(placed.getMeshes().empty());
-    ASSERT_EQ(scaled.getMeshes().size(), 2u);
-    EXPECT_EQ(scaled.getMeshes()[1].get(), first);
+    MeshModel source;
+    source.addMesh(meshOf({}));
+    const Mesh* moved = source.getMeshes()[0].get();
+    model.addMeshes(source);
+    model.addMeshes(model); // a model added to itself is unchanged
+    EXPECT_TRUE(source.getMeshes().empty());
+    ASSERT_EQ(model.getMeshes().size(), 2u);
+    EXPECT_EQ(model.getMeshes()[1].get(), moved);
 }
 
 TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
@@ -254,6 +220,7 @@ TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
         EXPECT_EQ(vbo.getCount(), 6);
 
         vbo.upload();
+        EXPECT_FALSE(vbo.hasClientArrays());
         EXPECT_TRUE(vbo.getPositions().empty() && vbo.getNormals().empty() && vbo.getTexCoords().empty());
         names[0] = vbo.getPositionBuffer();
         names[1] = vbo.getTexCoordBuffer();
@@ -278,39 +245,6 @@ TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
     }
     for (GLuint name : names)
         EXPECT_FALSE(glIsBufferARB(name)); // deleted with the VBO
-}
-
-TEST_F(GeometryGLTest, LightShaderNeedsExactlyThreeLights) {
-    GPUProgram* program = world_->getLightProgram();
-    const GLhandleARB handle = program->getProgramObject();
-    // A sampler unit the bind must reset to 0.
-    glUseProgramObjectARB(handle);
-    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
-    glUseProgramObjectARB(0);
-
-    const Light lights[3] = {{{1, 2, 3, 1}, {0.1f, 0.2f, 0.3f, 1}},
-                             {{4, 5, 6, 1}, {0.4f, 0.5f, 0.6f, 1}},
-                             {{7, 8, 9, 0}, {0.7f, 0.8f, 0.9f, 0.25f}}};
-    LightShader shader(program);
-    shader.addLight(&lights[0]);
-    shader.addLight(&lights[1]);
-    EXPECT_FALSE(shader.isActive());
-    shader.bind(); // inactive: no program, and no uniform set (which would be a GL error without one)
-    EXPECT_EQ(currentProgram(), 0u);
-
-    shader.addLight(&lights[2]);
-    ASSERT_TRUE(shader.isActive());
-    shader.bind();
-    EXPECT_EQ(currentProgram(), handle);
-    glUseProgramObjectARB(0);
-
-    using U = std::array<float, 4>;
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1, 2, 3, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.4f, 0.5f, 0.6f, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{7, 8, 9, 0}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.7f, 0.8f, 0.9f, 0.25f}));
-    EXPECT_FLOAT_EQ(zeltest::uniformValue(handle, "dayNightCycle")[0], DayNightCycle::instance().getValue());
-    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
 }
 
 TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
@@ -380,23 +314,35 @@ TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
     world_->addLight(makeLight(-1000, 1000, 1000, 0.1f, 1, 0.1f));
     SingleTexturedMesh twoLights;
     twoLights.init();
-    EXPECT_EQ(twoLights.getLightShader()->getLightCount(), 2u);
+    const std::vector<const Light*> firstTwo = {world_->getLights()[0].get(), world_->getLights()[1].get()};
+    EXPECT_EQ(twoLights.getLightShader()->getLights(), firstTwo);
     world_->addLight(makeLight(1000, -1000, 1000, 0.1f, 0.1f, 1));
     world_->addLight(makeLight(-1000, -1000, 1000, 1, 1, 1));
     SingleTexturedMesh mesh;
     mesh.setTexture(plaster());
     addFacingSquare(mesh, 20, 5);
     mesh.init();
+    EXPECT_EQ(mesh.getVertexCount(), 6);
     EXPECT_EQ(mesh.getVBO()->getCount(), 6);
     const LightShader& shader = *mesh.getLightShader();
     ASSERT_EQ(shader.getLightCount(), 3u);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(shader.getLights()[i], world_->getLights()[i].get());
-    EXPECT_EQ(shader.getProgram(), world_->getLightProgram());
+
+    // A bind puts each of the first three lights in its uniforms and samples texture unit 0.
+    const GLhandleARB handle = shader.getProgram()->getProgramObject();
+    glUseProgramObjectARB(handle);
+    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
+    shader.bind();
+    glUseProgramObjectARB(0);
+    using U = std::array<float, 4>;
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1000, 1000, 1000, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.1f, 1, 0.1f, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{1000, -1000, 1000, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.1f, 0.1f, 1, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
 
     runCycleTo(DayNightCycle::DAY_HOLD);
     const zeltest::Pixel day = renderCentre(mesh);
-    EXPECT_EQ(currentProgram(), 0u); // fixed function restored after the draw
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u); // fixed function restored after the draw
     runCycleTo(DayNightCycle::NIGHT_HOLD);
     const zeltest::Pixel night = renderCentre(mesh);
     EXPECT_GT(brightness(day), 100);

@@ -93,27 +93,29 @@ protected:
 
 TEST(SGFFileTest, NumbersReadLikeFormattedStreamInput) {
     // An exponent needs a digit, hex is "0" then garbage, and overflow saturates.
-    const std::pair<const char*, float> floats[] = {{"  -1.5e2xyz", -150.0f},
-                                                    {".5", 0.5f},
-                                                    {"2e+x", 2.0f},
-                                                    {"", 0.0f},
-                                                    {"-", 0.0f},
-                                                    {"abc", 0.0f},
-                                                    {"nan", 0.0f},
-                                                    {"inf", 0.0f},
-                                                    {"0x10", 0.0f},
-                                                    {"1e39", FLT_MAX},
-                                                    {"-1e400", -FLT_MAX}};
-    for (const auto& [text, value] : floats)
-        EXPECT_EQ(SGFFile::toFloat(text), value) << text;
-    const std::pair<const char*, int> ints[] = {{" 42abc", 42},
-                                                {"-7", -7},
-                                                {"3.9", 3},
-                                                {"x1", 0},
-                                                {"99999999999999999999", 2147483647},
-                                                {"-99999999999", -2147483647 - 1}};
-    for (const auto& [text, value] : ints)
-        EXPECT_EQ(SGFFile::toInt(text), value) << text;
+    const struct {
+        const char* text;
+        float asFloat;
+        int asInt;
+    } numbers[] = {{"  -1.5e2xyz", -150.0f, -1},
+                   {".5", 0.5f, 0},
+                   {"2e+x", 2.0f, 2},
+                   {" 42abc", 42.0f, 42},
+                   {"3.9", 3.9f, 3},
+                   {"", 0.0f, 0},
+                   {"-", 0.0f, 0},
+                   {"x1", 0.0f, 0},
+                   {"nan", 0.0f, 0},
+                   {"inf", 0.0f, 0},
+                   {"0x10", 0.0f, 0},
+                   {"1e39", FLT_MAX, 1},
+                   {"-1e400", -FLT_MAX, -1},
+                   {"99999999999999999999", 1e20f, 2147483647},
+                   {"-99999999999", -99999999999.0f, -2147483647 - 1}};
+    for (const auto& n : numbers) {
+        EXPECT_EQ(SGFFile::toFloat(n.text), n.asFloat) << n.text;
+        EXPECT_EQ(SGFFile::toInt(n.text), n.asInt) << n.text;
+    }
     EXPECT_EQ(SGFFile::afterLast("a\\b\\c.tga", '\\'), "c.tga");
     EXPECT_EQ(SGFFile::afterLast("a/b/c.tga", '\\'), "a/b/c.tga");
 }
