@@ -1,6 +1,6 @@
 // Geometry: planes, mesh boxes, spheres and heights, and
 // mesh-model transforms without a GL context (meshes in immediate mode, so init
-// issues no GL call); then in a real context vertex buffers, the light shader and
+// makes no GL call); then in a real context vertex buffers, the light shader and
 // mesh drawing (display list, immediate, vertex buffer with distance fade and
 // lighting), with state and pixels read back.
 #include <gtest/gtest.h>
@@ -182,11 +182,13 @@ TEST(MeshModelTest, ScaleKeepsTheBoxUntilRecomputedPlacementMovesBothAndMeshesMo
     EXPECT_EQ(model.getMeshes()[0]->getTriangles()[0]->positions[0], Vector3(6, 9, 8));
 
     MeshModel source;
-    source.addMesh(meshOf({}));
+    source.addMesh(meshOf({floorTri()}));
+    source.computeBoundingBox();
     const Mesh* moved = source.getMeshes()[0].get();
     model.addMeshes(source);
     model.addMeshes(model); // a model added to itself is unchanged
     EXPECT_TRUE(source.getMeshes().empty());
+    EXPECT_EQ(source.getBoundingBox(), nullptr); // the box went with the meshes
     ASSERT_EQ(model.getMeshes().size(), 2u);
     EXPECT_EQ(model.getMeshes()[1].get(), moved);
 }

@@ -120,7 +120,7 @@ TEST(SGFFileTest, NumbersReadLikeFormattedStreamInput) {
     EXPECT_EQ(SGFFile::afterLast("a/b/c.tga", '\\'), "a/b/c.tga");
 }
 
-TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElement) {
+TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElementAndLightsStopAtABadOne) {
     // Mesh 1: missing coordinates repeat the previous vertex's (0 for the first).
     // Mesh 2: the first face's unset values are indices 0, coordinates 0 and no
     // name. Mesh 3: a face in first position is read as the vertex list. Mesh 4: a
@@ -128,8 +128,13 @@ TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElement) {
     // the v it does not set; neither triangle nor quad splits like a quad with the
     // fourth index left over from the quad (3), not its own; the last face's
     // indices sit 240 levels down, inside the parser's nesting limit, and its
-    // empty texture element gives default.jpg.
+    // empty texture element gives default.jpg. Lights stop at the first bad one
+    // (the third has no position); one without children is kept with zeros.
     const SGFFile file(writeFile("records", R"(<sgf>
+      <light><s> 2.5 </s><color red="1" green="0.5" blue="0.25"/><position x="3" y="4" z="5"/></light>
+      <light/>
+      <light><s>1</s><color red="1"/></light>
+      <light><s>9</s><color/><position/></light>
       <mesh/>
       <mesh><vertices>
         <vertex y="2"/><anything x="1" y="5" z="3"/><v x="4" z="6"/>
@@ -168,23 +173,12 @@ TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElement) {
               "  face 3: indices (1, 2, 3) uv (0.9, 0.2) (0.3, 0.4) (0.5, 0.6) texture models/roof.tga\n"
               "  face 4: indices (3, 3, 1) uv (0.5, 0.6) (0.7, 0.8) (0.9, 0.2) texture models/roof.tga\n"
               "  face 5: indices (1, 2, 3) uv (0.9, 0.2) (0.3, 0.4) (0.5, 0.6) texture default.jpg\n");
-}
-
-TEST(SGFFileTest, LightsStopAtTheFirstBadOne) {
-    const SGFFile file(writeFile("lights", R"(<sgf>
-      <light><s> 2.5 </s><color red="1" green="0.5" blue="0.25"/><position x="3" y="4" z="5"/></light>
-      <light/>
-      <mesh><vertices><v/></vertices></mesh>
-      <light><s>1</s><color red="1"/></light>
-      <light><s>9</s><color/><position/></light>
-    </sgf>)"));
-    EXPECT_EQ(file.getMeshes().size(), 1u);
     const auto& lights = file.getLights();
     ASSERT_EQ(lights.size(), 2u);
     const SGFLight& l = lights[0];
     EXPECT_TRUE(l.scalar == 2.5f && l.red == 1.0f && l.green == 0.5f && l.blue == 0.25f);
     EXPECT_TRUE(l.x == 3.0f && l.y == 4.0f && l.z == 5.0f);
-    EXPECT_EQ(lights[1].scalar, 0.0f); // no children: kept with all zeros
+    EXPECT_EQ(lights[1].scalar, 0.0f);
 }
 
 TEST(SGFFileTest, HostileFilesAreCutAtTheLimitsQuickly) {
@@ -316,7 +310,7 @@ TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
          "  mesh 3 has 4 vertices but no faces.\n"
          "  the first mesh has no face that loads, so the model has no bounding box and loads empty.\n"
          "Result: PROBLEMS\n"},
-        // Names resolve to the part after the last backslash; forward slashes are no
+        // Names resolve to what follows the last backslash; forward slashes are no
         // separators. The directory's trailing slash is not doubled.
         {"textures", textureFaces, 0,
          "  mesh 0: 4 vertices, 5 faces, mixed textures (display list): wood.tga, gone.tga, broken.tga, "
@@ -475,18 +469,10 @@ TEST_F(SGFMeshModelTest, MeshKindsAndTextures) {
                                                "plain: none door"}));
     const auto& meshes = model->getMeshes();
     EXPECT_EQ(meshes[1]->getRenderMode(), Mesh::RENDER_DISPLAY_LIST);
-    // Triangles take the record's vertices at the face's indices, with a plane;
-    // placing the model's base centre (1, 0, -0.5) at the origin moved them.
+    // Triangles take the record's vertices at the face's indices; placing the
+    // model's base centre (1, 0, -0.5) at the origin moved them.
     EXPECT_EQ(meshes[1]->getTriangles()[1]->positions[1], Vector3(1, 3, 0.5f));
-    ASSERT_TRUE(meshes[1]->getTriangles()[0]->plane);
-    EXPECT_FLOAT_EQ(std::abs(meshes[1]->getTriangles()[0]->plane->normal.z), 1.0f);
     auto* afterSkip = static_cast<SingleTexturedMesh*>(meshes[3].get());
-
-    // Moved meshes take the box with them.
-    SGFMeshModel target;
-    target.addMeshes(*model);
-    EXPECT_EQ(model->getBoundingBox(), nullptr);
-    EXPECT_TRUE(model->getMeshes().empty());
 
     // Without a texture the mesh draws with no texture bound, not the last one.
     afterSkip->init();
