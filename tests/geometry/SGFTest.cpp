@@ -536,11 +536,12 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
         // Of these only the quad's first half (0, 1, 2) and the last triangle remain.
         {writeFile("indices",
                    "<sgf>" +
-                       mesh(face(-1, 0, 1, "default.jpg") + face(4, 1, 2) +
+                       mesh(face(-1, 0, 1, "default.jpg") + face(4, 1, 2) + face(0, -2147483647 - 1, 1) +
                             "<quad><indices i0='0' i1='1' i2='2' i3='-7'/></quad>" + face(3, 1, 2)) +
                        "</sgf>"),
          {skipped + "0: vertex index (-1, 0, 1)" + outside, skipped + "1: vertex index (4, 1, 2)" + outside,
-          skipped + "3: vertex index (2, -7, 0)" + outside},
+          skipped + "2: vertex index (0, -2147483648, 1)" + outside,
+          skipped + "4: vertex index (2, -7, 0)" + outside},
          2},
         // 1e39 saturates to the largest float, nan and inf read as 0: the model is
         // built, placed and initialised without a NaN in any position.
