@@ -44,12 +44,13 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWiredTogether) {
     ASSERT_EQ(world_->getMainChildren().size(), 2u);
     ASSERT_EQ(world_->getBloomChildren().size(), 4u);
     Quadtree* quadtree = child<Quadtree>(false, 0);
+    GPUWater* water = child<GPUWater>(false, 1);
     Octree* octree = child<Octree>(true, 0);
     ParticleSystem* fountain = child<ParticleSystem>(true, 2);
     EffectTest* lights = child<EffectTest>(true, 3);
-    ASSERT_TRUE(quadtree && octree && fountain && lights);
-    EXPECT_TRUE(child<GPUWater>(false, 1) && child<GPUFire>(true, 1) &&
-                dynamic_cast<SkyBox*>(world_->getSky()));
+    SkyBox* sky = dynamic_cast<SkyBox*>(world_->getSky());
+    ASSERT_TRUE(quadtree && water && octree && fountain && lights && sky);
+    EXPECT_NE(child<GPUFire>(true, 1), nullptr);
     EXPECT_FALSE(quadtree->getOcclusionCulling() || octree->getOcclusionCulling());
 
     // The ground spans 800 x 800 from (-400, -400), heights 0.1 per grey level above -20.
@@ -61,9 +62,23 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWiredTogether) {
     // The village ground is flat round the origin.
     EXPECT_NEAR(quadtree->getModel()->getHeight(10.0f, -20.0f), -1.5f, 1e-3f);
 
-    // The fountain's particles fade into its basin; the effect test registered
-    // the three scene lights and roams the village box.
+    // The sea spans 3000 x 3000 at y = -10 round the village; the sky box has half-size 10.
+    EXPECT_EQ(water->getCorner(1), Vector3(-1500, -10, -1500));
+    EXPECT_EQ(water->getCorner(3), Vector3(1500, -10, 1500));
+    EXPECT_FLOAT_EQ(sky->getHalfSize(), 10.0f);
+
+    // The fountain sprays water particles up along (0.1, 1, 0.1); they fade out
+    // between its two fade points, into its basin.
+    ASSERT_NE(fountain->getTexture(), nullptr);
+    EXPECT_EQ(fountain->getTexture()->getName(), "waterparticle_0.tga");
+    zeltest::expectNear(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f) * (1.0f / std::sqrt(1.02f)),
+                        1e-6f);
+    EXPECT_TRUE(fountain->getDecay() == 0.04f && fountain->getSpread() == 100 &&
+                fountain->getTimeStep() == 0.005f);
+    EXPECT_TRUE(fountain->getFadeA() == Vector3(-10, 2, 20) && fountain->getFadeB() == Vector3(-10, 1, 20));
     EXPECT_TRUE(fountain->getFadeEnabled() && fountain->isActive());
+
+    // The effect test registered the three scene lights and roams the village box.
     ASSERT_EQ(world_->getLights().size(), 3u);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(lights->getLight(i), world_->getLights()[i].get());

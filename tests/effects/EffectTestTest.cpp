@@ -3,6 +3,7 @@
 #include "effects/EffectTest.h"
 #include "effects/Random.h"
 #include "effects/Sprite.h"
+#include "resources/Texture.h"
 #include "support/EngineTest.h"
 
 using zel::BoundingBox;
@@ -32,8 +33,10 @@ TEST_F(EffectTestTest, RegistersItsLightsAndMovesAndDrawsThemOnlyAtNight) {
     const std::size_t before = world_->getLights().size();
     EffectTest show;
     ASSERT_EQ(world_->getLights().size(), before + 3);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(show.getLight(i), world_->getLights()[before + static_cast<std::size_t>(i)].get());
+        EXPECT_EQ(show.getSprite(i)->getTexture()->getName(), "waterparticle_0.tga");
+    }
     show.setBounds(&WIDE);
     // World x -20..20 and y -5..25 fill the window: 20 pixels per unit, (0, 10) at pixel (400, 300).
     auto drawAt = [&](float dayNight) {

@@ -81,38 +81,6 @@ TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
                               p + Vector3(0, -0.5f, 0.5f), p + Vector3(0, -0.5f, -0.5f)});
 }
 
-TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
-    // Texel (s, t): (0, 0) red, (1, 0) green, (0, 1) blue, (1, 1) white.
-    const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    glEnable(GL_TEXTURE_2D);
-    // Blending on, but replacing: the sprite must neither turn it off nor matter.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glColor4f(0.5f, 1.0f, 1.0f, 1.0f);
-    fullScreenQuad().render();
-
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), name);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[0], 0.5f);
-    // a carries (0, 0), b (1, 0), c (1, 1), d (0, 1); the colour halves red.
-    expectPixel(100, 500, 128, 0, 0, 3);
-    expectPixel(700, 500, 0, 255, 0, 3);
-    expectPixel(100, 100, 0, 0, 255, 3);
-    expectPixel(700, 100, 128, 255, 255, 3);
-    glDeleteTextures(1, &name);
-}
-
 TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
     const std::string dir = zeltest::scratchDir("sprite_textures");
     const zeltest::RGBA orange{200, 100, 50, 255}, magenta{255, 0, 255, 255}, green{0, 255, 0, 255};
