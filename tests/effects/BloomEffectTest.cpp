@@ -76,7 +76,7 @@ void bloomFrame(BloomEffect& bloom, void (*source)()) {
 
 } // namespace
 
-TEST_F(BloomEffectTest, StagesAreOwned128x128RgbTextures) {
+TEST_F(BloomEffectTest, StagesAreOwnedRgbTexturesAndTheCompositeAddsAFifthOfEachWhenOn) {
     GLuint names[3], mine = 0;
     glGenTextures(1, &mine);
     glBindTexture(GL_TEXTURE_2D, mine);
@@ -102,6 +102,30 @@ TEST_F(BloomEffectTest, StagesAreOwned128x128RgbTextures) {
             EXPECT_TRUE(format == GL_RGB || format == GL_RGB8) << std::hex << format;
         }
         EXPECT_TRUE(names[0] != names[1] && names[1] != names[2] && names[0] != names[2]);
+
+        // A white source fills every stage with white: three fifths of white are
+        // added to the dark grey scene (51 + 3 x 51), and nothing when off.
+        auto white = [] { fillRect(0, 0, 800, 600, 1.0f); };
+        bloomFrame(bloom, white);
+        EXPECT_NEAR(readPixel(400, 300).r, 204, 2);
+        bloom.setEnabled(false);
+        bloomFrame(bloom, white);
+        EXPECT_NEAR(readPixel(400, 300).r, 51, 1);
+
+        // An empty source leaves black stages and the frame as drawn, with
+        // blending off, depth testing on and the colour opaque again.
+        bloom.setEnabled(true);
+        bloomFrame(bloom, nullptr);
+        for (int stage = 0; stage < 3; ++stage)
+            for (unsigned char t : stageRed(bloom.getStageTexture(stage)))
+                ASSERT_EQ(t, 0) << "stage " << stage;
+        for (int x : {0, 400, 799})
+            for (int y : {0, 300, 599})
+                EXPECT_NEAR(readPixel(x, y).r, 51, 1);
+        EXPECT_TRUE(!glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST));
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(colour[3], 1.0f);
     }
     for (GLuint name : names)
         EXPECT_FALSE(glIsTexture(name)) << "deleted with the effect";
@@ -144,31 +168,4 @@ TEST_F(BloomEffectTest, CaptureBrightPassesAndBlursAndRestoresThePerspectiveProj
     GLint program = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
-}
-
-TEST_F(BloomEffectTest, CompositeAddsAFifthOfEachStageAndNothingWhenSwitchedOff) {
-    // A white source fills every stage with white: three fifths of white are
-    // added to the dark grey scene (51 + 3 x 51), and nothing when off.
-    BloomEffect bloom;
-    auto white = [] { fillRect(0, 0, 800, 600, 1.0f); };
-    bloomFrame(bloom, white);
-    EXPECT_NEAR(readPixel(400, 300).r, 204, 2);
-    bloom.setEnabled(false);
-    bloomFrame(bloom, white);
-    EXPECT_NEAR(readPixel(400, 300).r, 51, 1);
-
-    // An empty source leaves black stages and the frame as drawn, with
-    // blending off, depth testing on and the colour opaque again.
-    bloom.setEnabled(true);
-    bloomFrame(bloom, nullptr);
-    for (int stage = 0; stage < 3; ++stage)
-        for (unsigned char t : stageRed(bloom.getStageTexture(stage)))
-            ASSERT_EQ(t, 0) << "stage " << stage;
-    for (int x : {0, 400, 799})
-        for (int y : {0, 300, 599})
-            EXPECT_NEAR(readPixel(x, y).r, 51, 1);
-    EXPECT_TRUE(!glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[3], 1.0f);
 }

@@ -29,7 +29,7 @@ Vector3 at(const EffectTest& show, int i) {
 
 } // namespace
 
-TEST_F(EffectTestTest, RegistersItsLightsAndMovesAndDrawsThemOnlyAtNight) {
+TEST_F(EffectTestTest, RegistersItsLightsAndMovesDrawsAndJittersThemOnlyAtNight) {
     const std::size_t before = world_->getLights().size();
     EffectTest show;
     ASSERT_EQ(world_->getLights().size(), before + 3);
@@ -48,68 +48,60 @@ TEST_F(EffectTestTest, RegistersItsLightsAndMovesAndDrawsThemOnlyAtNight) {
         glMatrixMode(GL_MODELVIEW);
         show.draw(dayNight);
     };
-    {
-        SCOPED_TRACE("by day nothing moves, the timer stands still and nothing is drawn");
-        const Random generator = Random::shared();
-        for (int i = 0; i < 100; ++i)
-            show.step(15, 0.1001f);
-        EXPECT_EQ(show.getTimer(), 0u);
-        EXPECT_EQ(at(show, 0), Vector3(0.0f, 10.0f, 0.0f));
-        EXPECT_EQ(generator.getState(), Random::shared().getState());
-        drawAt(0.5f);
-        EXPECT_TRUE(zeltest::isBlack(readPixel(400, 300)));
-    }
-    {
-        SCOPED_TRACE("at night (0.1 included) each step moves 0.1 along the direction, whatever the time");
-        show.step(15, 0.1f);
-        for (int i = 0; i < 19; ++i)
-            show.step(15, NIGHT);
-        EXPECT_EQ(show.getTimer(), 300u);
-        const Vector3 expected[3] = {Vector3(2, 10, 0), Vector3(0, 12, 0), Vector3(-2, 10, 0)};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_NEAR((at(show, i) - expected[i]).lengthSquared(), 0.0f, 1e-8f) << i;
-            EXPECT_EQ(show.getLight(i)->position[3], 1.0f);
-            EXPECT_EQ(show.getSprite(i)->getPosition(), at(show, i)) << "sprites follow their lights";
-        }
-    }
-    {
-        SCOPED_TRACE("each sprite glows in its light's colour at its light");
-        drawAt(NIGHT);
-        const zeltest::Pixel red = readPixel(440, 300), green = readPixel(400, 340),
-                             blue = readPixel(360, 300);
-        EXPECT_TRUE(red.r > 150 && red.g + red.b == 0);
-        EXPECT_TRUE(green.g > 150 && green.r + green.b == 0);
-        EXPECT_TRUE(blue.b > 150 && blue.r + blue.g == 0);
-        EXPECT_TRUE(zeltest::isBlack(readPixel(400, 250)));
-        glDisable(GL_TEXTURE_2D);
-    }
-}
+    // By day nothing moves, the timer stands still and nothing is drawn.
+    const Random generator = Random::shared();
+    for (int i = 0; i < 100; ++i)
+        show.step(15, 0.1001f);
+    EXPECT_EQ(show.getTimer(), 0u);
+    EXPECT_EQ(at(show, 0), Vector3(0.0f, 10.0f, 0.0f));
+    EXPECT_EQ(generator.getState(), Random::shared().getState());
+    drawAt(0.5f);
+    EXPECT_TRUE(zeltest::isBlack(readPixel(400, 300)));
 
-TEST_F(EffectTestTest, DirectionsAreJitteredOnceFourHundredMillisecondsHaveAccumulated) {
-    EffectTest show;
-    show.setBounds(&WIDE);
+    // At night (0.1 included) each step moves 0.1 along the direction, whatever the time.
+    show.step(15, 0.1f);
+    for (int i = 0; i < 19; ++i)
+        show.step(15, NIGHT);
+    EXPECT_EQ(show.getTimer(), 300u);
+    const Vector3 expected[3] = {Vector3(2, 10, 0), Vector3(0, 12, 0), Vector3(-2, 10, 0)};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR((at(show, i) - expected[i]).lengthSquared(), 0.0f, 1e-8f) << i;
+        EXPECT_EQ(show.getLight(i)->position[3], 1.0f);
+        EXPECT_EQ(show.getSprite(i)->getPosition(), at(show, i)) << "sprites follow their lights";
+    }
+
+    // Each sprite glows in its light's colour at its light.
+    drawAt(NIGHT);
+    const zeltest::Pixel red = readPixel(440, 300), green = readPixel(400, 340), blue = readPixel(360, 300);
+    EXPECT_TRUE(red.r > 150 && red.g + red.b == 0);
+    EXPECT_TRUE(green.g > 150 && green.r + green.b == 0);
+    EXPECT_TRUE(blue.b > 150 && blue.r + blue.g == 0);
+    EXPECT_TRUE(zeltest::isBlack(readPixel(400, 250)));
+    glDisable(GL_TEXTURE_2D);
+
+    // The directions are jittered once 400 ms have accumulated; the timer is checked before it grows.
     const Random untouched = Random::shared();
-    show.step(399, NIGHT);
+    show.step(99, NIGHT);
     show.step(1, NIGHT);
-    EXPECT_EQ(untouched.getState(), Random::shared().getState()) << "the timer is checked before it grows";
+    EXPECT_EQ(untouched.getState(), Random::shared().getState());
 
     Random predictor = Random::shared();
-    Vector3 expected[3];
+    Vector3 jittered[3];
     for (int i = 0; i < 3; ++i) {
         Vector3 j;
         j.z = Random::unit(predictor.next()) - 0.5f;
         j.y = Random::unit(predictor.next()) - 0.5f;
         j.x = Random::unit(predictor.next()) - 0.5f;
-        expected[i] = show.getDirection(i) + j;
-        expected[i].normalise();
+        jittered[i] = show.getDirection(i) + j;
+        jittered[i].normalise();
     }
-    const Vector3 before = at(show, 0);
+    const Vector3 from = at(show, 0);
     show.step(15, NIGHT);
     EXPECT_EQ(show.getTimer(), 15u) << "reset, then this step's time added";
     EXPECT_EQ(predictor.getState(), Random::shared().getState());
     for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR((show.getDirection(i) - expected[i]).lengthSquared(), 0.0f, 1e-12f);
-    EXPECT_NEAR(((at(show, 0) - before) - expected[0] * 0.1f).lengthSquared(), 0.0f, 1e-10f);
+        EXPECT_NEAR((show.getDirection(i) - jittered[i]).lengthSquared(), 0.0f, 1e-12f);
+    EXPECT_NEAR(((at(show, 0) - from) - jittered[0] * 0.1f).lengthSquared(), 0.0f, 1e-10f);
 }
 
 TEST_F(EffectTestTest, LightsOutsideTheBoundsTurnBack) {
