@@ -27,11 +27,6 @@ namespace {
 class DemoSceneTest : public zeltest::EngineTest {
 protected:
     DemoSceneTest() : EngineTest(true) {}
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (!HasFatalFailure())
-            buildDemoScene(*world_);
-    }
     template <typename T> T* child(bool bloom, std::size_t i) {
         const auto& list = bloom ? world_->getBloomChildren() : world_->getMainChildren();
         return i < list.size() ? dynamic_cast<T*>(list[i].get()) : nullptr;
@@ -40,7 +35,8 @@ protected:
 
 } // namespace
 
-TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWiredTogether) {
+TEST_F(DemoSceneTest, ObjectsAreListedInOrderWiredTogetherAndTheVillageModelsFit) {
+    buildDemoScene(*world_);
     ASSERT_EQ(world_->getMainChildren().size(), 2u);
     ASSERT_EQ(world_->getBloomChildren().size(), 4u);
     Quadtree* quadtree = child<Quadtree>(false, 0);
@@ -83,12 +79,12 @@ TEST_F(DemoSceneTest, ListsHoldTheSceneObjectsInOrderWiredTogether) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(lights->getLight(i), world_->getLights()[i].get());
     EXPECT_EQ(lights->getBounds(), octree->getModelBoundingBox());
-}
 
-TEST_F(DemoSceneTest, VillageModelsAreMergedInOrderAtTheTerrainHeightAndFitTheVillage) {
-    const float h = child<Quadtree>(false, 0)->getModel()->getHeight(0.0f, 0.0f);
+    // The village models are merged in order, each standing on the terrain
+    // height under the origin, inside the wall and clear of each other.
+    const float h = quadtree->getModel()->getHeight(0.0f, 0.0f);
     EXPECT_NEAR(h, -1.5f, 1e-3f);
-    const auto& merged = child<Octree>(true, 0)->getModel()->getMeshes();
+    const auto& merged = octree->getModel()->getMeshes();
     const std::vector<DemoModelPlacement>& village = demoModelTable();
     ASSERT_EQ(village.size(), 12u);
     std::size_t next = 0, triangleTotal = 0;
@@ -140,7 +136,7 @@ TEST_F(DemoSceneTest, VillageModelsAreMergedInOrderAtTheTerrainHeightAndFitTheVi
 
     // The fountain's spout ends just below the particle emitter and its rim
     // stands about one unit above y = 0.
-    const Vector3 emitter = child<ParticleSystem>(true, 2)->getEmitter();
+    const Vector3 emitter = fountain->getEmitter();
     EXPECT_EQ(emitter, Vector3(-10, 2.5f, 20));
     EXPECT_TRUE(boxes[3].maxY < emitter.y && boxes[3].maxY > emitter.y - 0.2f) << boxes[3].maxY;
     float rim = -1e30f;
