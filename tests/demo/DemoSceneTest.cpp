@@ -33,6 +33,17 @@ protected:
     }
 };
 
+// Where the village's models must stand: file, x, height above the ground, z, scale.
+struct Placement {
+    const char* file;
+    float x, yOffset, z, scale;
+};
+const Placement VILLAGE[12] = {
+    {"wall", 0, 0, 0, 1.0f},        {"house", 0, 0, 0, 1.0f},    {"well", 10, 0, 10, 0.5f},
+    {"fountain", -10, 0, 20, 0.6f}, {"house", 10, 0, -10, 1.0f}, {"house", 20, 0, 20, 1.0f},
+    {"house", 10, 0, 20, 1.0f},     {"house", -20, 0, 20, 1.0f}, {"house", -20, 0, -15, 1.0f},
+    {"house", -20, 0, -25, 1.0f},   {"tower", 30, 0, -30, 1.0f}, {"fireplace", 20, 0.01f, 5, 0.4f}};
+
 } // namespace
 
 TEST_F(DemoSceneTest, ObjectsAreListedInOrderWiredTogetherAndTheVillageModelsFit) {
@@ -85,15 +96,15 @@ TEST_F(DemoSceneTest, ObjectsAreListedInOrderWiredTogetherAndTheVillageModelsFit
     const float h = quadtree->getModel()->getHeight(0.0f, 0.0f);
     EXPECT_NEAR(h, -1.5f, 1e-3f);
     const auto& merged = octree->getModel()->getMeshes();
-    const std::vector<DemoModelPlacement>& village = demoModelTable();
-    ASSERT_EQ(village.size(), 12u);
     std::size_t next = 0, triangleTotal = 0;
     std::vector<std::unique_ptr<SGFMeshModel>> models;
     std::vector<BoundingBox> boxes;
-    for (const DemoModelPlacement& p : village) {
-        SCOPED_TRACE(p.file + " at " + std::to_string(p.x) + ", " + std::to_string(p.z));
-        const std::string out = zeltest::captureStdout(
-            [&] { models.push_back(SGFMeshModel::load(p.file, Vector3(p.x, h + p.yOffset, p.z), p.scale)); });
+    for (const Placement& p : VILLAGE) {
+        SCOPED_TRACE(std::string(p.file) + " at " + std::to_string(p.x) + ", " + std::to_string(p.z));
+        const std::string out = zeltest::captureStdout([&] {
+            const std::string path = std::string("../data/models/") + p.file + ".sgf";
+            models.push_back(SGFMeshModel::load(path, Vector3(p.x, h + p.yOffset, p.z), p.scale));
+        });
         EXPECT_EQ(out.find("ERROR"), std::string::npos) << out;
         ASSERT_NE(models.back()->getBoundingBox(), nullptr);
         boxes.push_back(*models.back()->getBoundingBox());
@@ -127,7 +138,7 @@ TEST_F(DemoSceneTest, ObjectsAreListedInOrderWiredTogetherAndTheVillageModelsFit
     };
     const BoundingBox road(-2.5f, 0, 30.0f, 2.5f, 0, 48.0f);
     for (size_t i = 1; i < boxes.size(); ++i) {
-        SCOPED_TRACE(village[i].file + " #" + std::to_string(i));
+        SCOPED_TRACE(std::string(VILLAGE[i].file) + " #" + std::to_string(i));
         EXPECT_TRUE(boxes[i].minX > -42 && boxes[i].minZ > -42 && boxes[i].maxX < 42 && boxes[i].maxZ < 42);
         EXPECT_FALSE(overlapsXZ(boxes[i], road));
         for (size_t j = i + 1; j < boxes.size(); ++j)
