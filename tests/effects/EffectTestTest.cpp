@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "effects/EffectTest.h"
 #include "effects/Random.h"
 #include "effects/Sprite.h"
-#include "support/EngineTest.h"
 #include "resources/Texture.h"
-#include "scene/World.h"
+#include "support/EngineTest.h"
 
 using zel::BoundingBox;
 using zel::EffectTest;
@@ -32,25 +29,14 @@ Vector3 at(const EffectTest& show, int i) {
 
 } // namespace
 
-TEST_F(EffectTestTest, RegistersThreeColouredLightsWithTheWorldInOrder) {
+TEST_F(EffectTestTest, RegistersItsLightsAndMovesDrawsAndJittersThemOnlyAtNight) {
     const std::size_t before = world_->getLights().size();
     EffectTest show;
     ASSERT_EQ(world_->getLights().size(), before + 3);
-    const Vector3 directions[3] = {Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(-1, 0, 0)};
     for (int i = 0; i < 3; ++i) {
-        const zel::Light* light = world_->getLights()[before + static_cast<std::size_t>(i)].get();
-        EXPECT_EQ(show.getLight(i), light);
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(light->color[k], k == i ? 1.0f : 0.0f) << "light " << i;
-        EXPECT_EQ(at(show, i), Vector3(0.0f, 10.0f, 0.0f));
-        EXPECT_EQ(light->position[3], 1.0f);
-        EXPECT_EQ(show.getDirection(i), directions[i]);
-        ASSERT_NE(show.getSprite(i)->getTexture(), nullptr);
+        EXPECT_EQ(show.getLight(i), world_->getLights()[before + static_cast<std::size_t>(i)].get());
         EXPECT_EQ(show.getSprite(i)->getTexture()->getName(), "waterparticle_0.tga");
     }
-}
-
-TEST_F(EffectTestTest, MovesAndDrawsOnlyAtNight) {
-    EffectTest show;
     show.setBounds(&WIDE);
     // World x -20..20 and y -5..25 fill the window: 20 pixels per unit, (0, 10) at pixel (400, 300).
     auto drawAt = [&](float dayNight) {
@@ -62,67 +48,60 @@ TEST_F(EffectTestTest, MovesAndDrawsOnlyAtNight) {
         glMatrixMode(GL_MODELVIEW);
         show.draw(dayNight);
     };
-    {
-        SCOPED_TRACE("by day nothing moves, the timer stands still and nothing is drawn");
-        const Random generator = Random::shared();
-        for (int i = 0; i < 100; ++i) show.step(15, 0.1001f);
-        EXPECT_EQ(show.getTimer(), 0u);
-        EXPECT_EQ(at(show, 0), Vector3(0.0f, 10.0f, 0.0f));
-        EXPECT_EQ(generator.getState(), Random::shared().getState());
-        drawAt(0.5f);
-        EXPECT_TRUE(zeltest::isBlack(readPixel(400, 300)));
-    }
-    {
-        SCOPED_TRACE("at night (0.1 included) each step moves 0.1 along the direction, whatever the time");
-        show.step(15, 0.1f);
-        for (int i = 0; i < 19; ++i) show.step(15, NIGHT);
-        EXPECT_EQ(show.getTimer(), 300u);
-        const Vector3 expected[3] = {Vector3(2, 10, 0), Vector3(0, 12, 0), Vector3(-2, 10, 0)};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_NEAR((at(show, i) - expected[i]).lengthSquared(), 0.0f, 1e-8f) << i;
-            EXPECT_EQ(show.getLight(i)->position[3], 1.0f);
-            EXPECT_EQ(show.getSprite(i)->getPosition(), at(show, i)) << "sprites follow their lights";
-        }
-    }
-    {
-        SCOPED_TRACE("each sprite glows in its light's colour at its light");
-        drawAt(NIGHT);
-        const zeltest::Pixel red = readPixel(440, 300), green = readPixel(400, 340), blue = readPixel(360, 300);
-        EXPECT_GT(red.r, 150);
-        EXPECT_EQ(red.g + red.b, 0);
-        EXPECT_GT(green.g, 150);
-        EXPECT_EQ(green.r + green.b, 0);
-        EXPECT_GT(blue.b, 150);
-        EXPECT_EQ(blue.r + blue.g, 0);
-        EXPECT_TRUE(zeltest::isBlack(readPixel(400, 250)));
-        glDisable(GL_TEXTURE_2D);
-    }
-}
+    // By day nothing moves, the timer stands still and nothing is drawn.
+    const Random generator = Random::shared();
+    for (int i = 0; i < 100; ++i)
+        show.step(15, 0.1001f);
+    EXPECT_EQ(show.getTimer(), 0u);
+    EXPECT_EQ(at(show, 0), Vector3(0.0f, 10.0f, 0.0f));
+    EXPECT_EQ(generator.getState(), Random::shared().getState());
+    drawAt(0.5f);
+    EXPECT_TRUE(zeltest::isBlack(readPixel(400, 300)));
 
-TEST_F(EffectTestTest, DirectionsAreJitteredOnceFourHundredMillisecondsHaveAccumulated) {
-    EffectTest show;
-    show.setBounds(&WIDE);
+    // At night (0.1 included) each step moves 0.1 along the direction, whatever the time.
+    show.step(15, 0.1f);
+    for (int i = 0; i < 19; ++i)
+        show.step(15, NIGHT);
+    EXPECT_EQ(show.getTimer(), 300u);
+    const Vector3 expected[3] = {Vector3(2, 10, 0), Vector3(0, 12, 0), Vector3(-2, 10, 0)};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR((at(show, i) - expected[i]).lengthSquared(), 0.0f, 1e-8f) << i;
+        EXPECT_EQ(show.getLight(i)->position[3], 1.0f);
+        EXPECT_EQ(show.getSprite(i)->getPosition(), at(show, i)) << "sprites follow their lights";
+    }
+
+    // Each sprite glows in its light's colour at its light.
+    drawAt(NIGHT);
+    const zeltest::Pixel red = readPixel(440, 300), green = readPixel(400, 340), blue = readPixel(360, 300);
+    EXPECT_TRUE(red.r > 150 && red.g + red.b == 0);
+    EXPECT_TRUE(green.g > 150 && green.r + green.b == 0);
+    EXPECT_TRUE(blue.b > 150 && blue.r + blue.g == 0);
+    EXPECT_TRUE(zeltest::isBlack(readPixel(400, 250)));
+    glDisable(GL_TEXTURE_2D);
+
+    // The directions are jittered once 400 ms have accumulated; the timer is checked before it grows.
     const Random untouched = Random::shared();
-    show.step(399, NIGHT);
+    show.step(99, NIGHT);
     show.step(1, NIGHT);
-    EXPECT_EQ(untouched.getState(), Random::shared().getState()) << "the timer is checked before it grows";
+    EXPECT_EQ(untouched.getState(), Random::shared().getState());
 
     Random predictor = Random::shared();
-    Vector3 expected[3];
+    Vector3 jittered[3];
     for (int i = 0; i < 3; ++i) {
         Vector3 j;
         j.z = Random::unit(predictor.next()) - 0.5f;
         j.y = Random::unit(predictor.next()) - 0.5f;
         j.x = Random::unit(predictor.next()) - 0.5f;
-        expected[i] = show.getDirection(i) + j;
-        expected[i].normalise();
+        jittered[i] = show.getDirection(i) + j;
+        jittered[i].normalise();
     }
-    const Vector3 before = at(show, 0);
+    const Vector3 from = at(show, 0);
     show.step(15, NIGHT);
     EXPECT_EQ(show.getTimer(), 15u) << "reset, then this step's time added";
     EXPECT_EQ(predictor.getState(), Random::shared().getState());
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR((show.getDirection(i) - expected[i]).lengthSquared(), 0.0f, 1e-12f);
-    EXPECT_NEAR(((at(show, 0) - before) - expected[0] * 0.1f).lengthSquared(), 0.0f, 1e-10f);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR((show.getDirection(i) - jittered[i]).lengthSquared(), 0.0f, 1e-12f);
+    EXPECT_NEAR(((at(show, 0) - from) - jittered[0] * 0.1f).lengthSquared(), 0.0f, 1e-10f);
 }
 
 TEST_F(EffectTestTest, LightsOutsideTheBoundsTurnBack) {
@@ -137,12 +116,14 @@ TEST_F(EffectTestTest, LightsOutsideTheBoundsTurnBack) {
     // at -0.2 is still inside. Step 4: blue beyond the left face turns.
     for (int step = 0; step < 4; ++step) {
         show.step(15, NIGHT);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(show.getDirection(i).x, expectedX[step][i]) << step << " light " << i;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(show.getDirection(i).x, expectedX[step][i]) << step << " light " << i;
         EXPECT_EQ(show.getDirection(1).y, expectedY[step]) << step;
     }
     EXPECT_NEAR(at(show, 0).x, 0.0f, 1e-6f);
 
     EffectTest unbounded;
-    for (int i = 0; i < 10; ++i) unbounded.step(15, NIGHT);
+    for (int i = 0; i < 10; ++i)
+        unbounded.step(15, NIGHT);
     EXPECT_EQ(unbounded.getDirection(0), Vector3(1.0f, 0.0f, 0.0f)) << "without bounds nothing turns";
 }

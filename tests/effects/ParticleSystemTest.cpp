@@ -9,12 +9,12 @@
 #include "resources/Texture.h"
 #include "support/GLContext.h"
 
-using zeltest::isBlack;
-using zeltest::isWhite;
 using zel::Particle;
 using zel::ParticleSystem;
 using zel::Random;
 using zel::Vector3;
+using zeltest::isBlack;
+using zeltest::isWhite;
 using zeltest::readPixel;
 
 namespace {
@@ -22,12 +22,6 @@ namespace {
 // Direction (1, 2, 2) normalises to (1/3, 2/3, 2/3).
 ParticleSystem makeSystem() {
     return ParticleSystem("waterparticle_0.tga", Vector3(5.0f, 6.0f, 7.0f), Vector3(1.0f, 2.0f, 2.0f));
-}
-
-// Predicts one birth from a copy of the shared generator: three velocity factors, then life.
-void predictBirth(Random& generator, int spread, int factor[3], float& life) {
-    for (int axis = 0; axis < 3; ++axis) factor[axis] = (generator.next() % spread) - spread / 2;
-    life = 2.0f * Random::unit(generator.next());
 }
 
 void placeAll(ParticleSystem& system, const Vector3& position, const Vector3& velocity, float life) {
@@ -47,6 +41,16 @@ void pixelView() {
 }
 
 } // namespace
+
+TEST(Random, DocumentedSequenceRangeAndUnitMapping) {
+    // The first draws of next = next * 1103515245 + 12345, (next / 65536) % 32768 from state 1.
+    Random generator;
+    for (int expected : {16838, 5758, 10113, 17515, 31051})
+        EXPECT_EQ(generator.next(), expected);
+    for (auto [r, unit] :
+         {std::pair{0, 0.0f}, {Random::MAX, 1.0f}, {16383, 16383.0f / 32767.0f}, {-5, 0.0f}, {40000, 1.0f}})
+        EXPECT_FLOAT_EQ(Random::unit(r), unit) << r;
+}
 
 TEST_F(ParticleSystemTest, BirthVelocityFactorsAndLifeFollowTheSpread) {
     ParticleSystem system = makeSystem();
@@ -70,21 +74,19 @@ TEST_F(ParticleSystemTest, BirthVelocityFactorsAndLifeFollowTheSpread) {
             shortest = std::min(shortest, p.life);
             longest = std::max(longest, p.life);
         }
-        EXPECT_EQ(lowest, c.lowest);
-        EXPECT_EQ(highest, c.highest);
-        EXPECT_GE(shortest, 0.0f);
-        EXPECT_LE(longest, 2.0f);
-        EXPECT_GT(longest - shortest, 1.9f);
+        EXPECT_TRUE(lowest == c.lowest && highest == c.highest) << lowest << " to " << highest;
+        EXPECT_TRUE(shortest >= 0.0f && longest <= 2.0f && longest - shortest > 1.9f);
     }
     system.setSpread(0);
     EXPECT_EQ(system.getSpread(), 1) << "a spread below 1 would divide by zero";
 }
 
-TEST_F(ParticleSystemTest, UpdateMovesAcceleratesAndAgesPerCallNotPerMillisecond) {
+TEST_F(ParticleSystemTest, UpdateMovesAcceleratesAgesAndRebirthsAtLifeExactlyZero) {
     ParticleSystem system = makeSystem();
     system.setActive(true);
     system.setTimeStep(0.5f);
     system.setDecay(0.25f);
+    // Once per call, not per millisecond.
     for (std::uint32_t elapsed : {15u, 5000u}) {
         placeAll(system, Vector3(1.0f, 2.0f, 3.0f), Vector3(2.0f, 4.0f, -2.0f), 1.5f);
         system.update(elapsed);
@@ -93,35 +95,32 @@ TEST_F(ParticleSystemTest, UpdateMovesAcceleratesAndAgesPerCallNotPerMillisecond
         EXPECT_EQ(p.velocity, Vector3(2.0f, 3.02f, -2.0f)) << elapsed;
         EXPECT_EQ(p.life, 1.25f) << elapsed;
     }
-}
 
-TEST_F(ParticleSystemTest, ContinuousModeRebirthsAtLifeExactlyZero) {
-    ParticleSystem system = makeSystem();
-    system.setActive(true);
-    system.setDecay(0.25f);
     placeAll(system, Vector3(100.0f, 100.0f, 100.0f), Vector3(), 1.0f);
     std::vector<Particle>& pool = system.getParticles();
     pool[3].life = 0.25f; // reaches exactly 0
     pool[7].life = 0.5f;
-
+    // One birth drawn from a copy of the shared generator: three velocity factors, then life.
     Random predictor = Random::shared();
-    int factor[3];
-    float life;
-    predictBirth(predictor, system.getSpread(), factor, life);
+    const int factorX = (predictor.next() % system.getSpread()) - system.getSpread() / 2;
+    predictor.next();
+    predictor.next();
+    const float life = 2.0f * Random::unit(predictor.next());
     system.update(15);
     EXPECT_EQ(pool[3].position, system.getEmitter());
     EXPECT_EQ(pool[3].life, life);
-    EXPECT_FLOAT_EQ(pool[3].velocity.x, factor[0] / 3.0f);
+    EXPECT_FLOAT_EQ(pool[3].velocity.x, factorX / 3.0f);
     EXPECT_EQ(predictor.getState(), Random::shared().getState()) << "only particle 3 was reborn";
     EXPECT_EQ(pool[7].life, 0.25f);
 }
 
-TEST_F(ParticleSystemTest, BurstModeRebirthsNothingAndTurnsItselfOff) {
+TEST_F(ParticleSystemTest, BurstModeRebirthsNothingTurnsItselfOffAndThenChangesAndDrawsNothing) {
     ParticleSystem system = makeSystem();
     system.setActive(true);
     system.setMode(ParticleSystem::MODE_BURST);
     system.setDecay(0.5f);
-    placeAll(system, Vector3(100.0f, 100.0f, 100.0f), Vector3(1.0f, 0.0f, 0.0f), 0.5f);
+    system.setTexture(nullptr);
+    placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f), 0.5f);
     system.getParticles()[10].life = 1.0f;
     const Random before = Random::shared();
     system.update(15);
@@ -129,19 +128,31 @@ TEST_F(ParticleSystemTest, BurstModeRebirthsNothingAndTurnsItselfOff) {
     system.update(15);
     EXPECT_FALSE(system.isActive()) << "life exactly 0 counts as dead";
     EXPECT_EQ(before.getState(), Random::shared().getState()) << "nothing is reborn";
-    const Vector3 where = system.getParticles()[0].position;
+
+    // Off for good: updates move nothing, the fade zone kills nothing, nothing is drawn.
+    placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f), 0.05f);
+    system.setFadeEnabled(true);
+    pixelView();
     system.update(15);
-    EXPECT_EQ(system.getParticles()[0].position, where) << "stopped for good";
+    system.render();
+    for (const Particle& p : system.getParticles()) {
+        ASSERT_EQ(p.position, Vector3(400.0f, 300.0f, 0.0f));
+        ASSERT_EQ(p.life, 0.05f);
+    }
+    EXPECT_TRUE(isBlack(readPixel(400, 300)));
 }
 
 TEST(ParticleFadeZone, AlphaAndKillDecisions) {
     const Vector3 a(-10.0f, 2.0f, 20.0f), b(-10.0f, 1.0f, 20.0f);
-    const struct { Vector3 p, a, b; float alpha; bool kill; const char* what; } cases[] = {
+    const struct {
+        Vector3 p, a, b;
+        float alpha;
+        bool kill;
+        const char* what;
+    } cases[] = {
         {Vector3(-10.0f, 2.5f, 20.0f), a, b, 1.0f, false, "above fadeA, out of fadeB's reach"},
         {Vector3(-10.0f, 1.5f, 20.0f), a, b, 0.25f, false, "halfway"},
-        {Vector3(-10.0f, 1.9f, 20.0f), a, b, 0.81f, false, "near fadeA"},
         {b, a, b, 0.0f, false, "at fadeB, within reach of both"},
-        {Vector3(-10.0f, 0.5f, 20.0f), a, b, 0.0f, true, "beyond fadeB"},
         {Vector3(-10.0f, 0.0f, 20.0f), a, b, 0.0f, true, "one unit beyond fadeB"},
         {Vector3(-10.0f, -0.5f, 20.0f), a, b, 1.0f, false, "far below"},
         {a, a, a, 0.0f, false, "fadeA = fadeB: at the point, 0 divided by 1"},
@@ -154,24 +165,7 @@ TEST(ParticleFadeZone, AlphaAndKillDecisions) {
     }
 }
 
-TEST_F(ParticleSystemTest, InactiveSystemChangesAndDrawsNothing) {
-    ParticleSystem system = makeSystem();
-    system.setTexture(nullptr);
-    system.setFadeEnabled(true);
-    placeAll(system, Vector3(400.0f, 300.0f, 0.0f), Vector3(1.0f, 1.0f, 1.0f), 0.05f);
-    const Random generator = Random::shared();
-    pixelView();
-    system.update(15);
-    system.render();
-    for (const Particle& p : system.getParticles()) {
-        ASSERT_EQ(p.position, Vector3(400.0f, 300.0f, 0.0f));
-        ASSERT_EQ(p.life, 0.05f) << "neither aged nor killed by the fade zone";
-    }
-    EXPECT_EQ(generator.getState(), Random::shared().getState());
-    EXPECT_TRUE(isBlack(readPixel(400, 300)));
-}
-
-TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
+TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquaresDimmedInTheFadeZone) {
     ParticleSystem system = makeSystem();
     system.setTexture(nullptr);
     system.setActive(true);
@@ -181,7 +175,8 @@ TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
         pixelView();
         system.render();
         int reach = 0;
-        while (reach < 100 && isWhite(readPixel(400 + reach, 300))) ++reach;
+        while (reach < 100 && isWhite(readPixel(400 + reach, 300)))
+            ++reach;
         return reach;
     };
     EXPECT_EQ(halfWidth(), 16) << "point sprites of 32 pixels";
@@ -191,8 +186,28 @@ TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
     EXPECT_EQ(halfWidth(), 10) << "camera-facing quads of half-size pointSize";
     system.setBillboard(false);
     EXPECT_EQ(halfWidth(), 5) << "flat squares of edge pointSize";
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_ALPHA_TEST));
+
+    // The fade zone dims particles inside it (alpha 2500 / 10000 halfway) and
+    // kills those beyond fadeB; the next update gives them a new birth.
+    system.setPointSize(4.0f);
+    system.setFadeZone(Vector3(400.0f, 400.0f, 0.0f), Vector3(400.0f, 300.0f, 0.0f));
+    system.setFadeEnabled(true);
+    placeAll(system, Vector3(100.0f, 100.0f, 0.0f), Vector3(), 1.0f);
+    std::vector<Particle>& pool = system.getParticles();
+    pool[0].position = Vector3(400.0f, 350.0f, 0.0f);
+    pool[1].position = Vector3(400.0f, 250.0f, 0.0f);
+    pixelView();
+    system.render();
+    EXPECT_NEAR(readPixel(400, 350).r, 64, 2);
+    EXPECT_TRUE(isBlack(readPixel(400, 250)));
+    EXPECT_TRUE(isWhite(readPixel(100, 100)));
+    EXPECT_EQ(pool[1].life, 0.0f);
+    system.setDecay(0.0f);
+    system.update(15);
+    EXPECT_EQ(pool[1].position, system.getEmitter());
+    EXPECT_EQ(pool[0].life, 1.0f);
+    system.setFadeEnabled(false);
 
     // A textured point sprite carries its image: bright middle, transparent rim.
     system.setTexture(makeSystem().getTexture());
@@ -203,29 +218,4 @@ TEST_F(ParticleSystemTest, DrawsPointSpritesBillboardsOrFlatSquares) {
     EXPECT_GT(readPixel(400, 300).r, 150);
     EXPECT_TRUE(isBlack(readPixel(431, 331)));
     glDisable(GL_TEXTURE_2D);
-}
-
-TEST_F(ParticleSystemTest, FadeZoneDimsParticlesAndKillsThoseBeyondIt) {
-    ParticleSystem system = makeSystem();
-    system.setTexture(nullptr);
-    system.setPointSprites(false);
-    system.setBillboard(false);
-    system.setPointSize(4.0f);
-    system.setFadeZone(Vector3(400.0f, 400.0f, 0.0f), Vector3(400.0f, 300.0f, 0.0f));
-    system.setFadeEnabled(true);
-    system.setActive(true);
-    placeAll(system, Vector3(100.0f, 100.0f, 0.0f), Vector3(), 1.0f);
-    std::vector<Particle>& pool = system.getParticles();
-    pool[0].position = Vector3(400.0f, 350.0f, 0.0f); // alpha 2500 / 10000
-    pool[1].position = Vector3(400.0f, 250.0f, 0.0f); // beyond fadeB
-    pixelView();
-    system.render();
-    EXPECT_NEAR(readPixel(400, 350).r, 64, 2);
-    EXPECT_TRUE(isBlack(readPixel(400, 250)));
-    EXPECT_TRUE(isWhite(readPixel(100, 100)));
-    EXPECT_EQ(pool[1].life, 0.0f);
-    system.setDecay(0.0f);
-    system.update(15);
-    EXPECT_EQ(pool[1].position, system.getEmitter()) << "killed particles are reborn by the next update";
-    EXPECT_EQ(pool[0].life, 1.0f);
 }

@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,9 +15,13 @@ namespace {
 
 using zel::Sprite;
 using zel::Vector3;
-
-using zeltest::expectNear;
 using zeltest::expectPixel;
+
+void expectCorners(const Sprite& sprite, const std::vector<Vector3>& expected) {
+    const Vector3 actual[4] = {sprite.getA(), sprite.getB(), sprite.getC(), sprite.getD()};
+    for (int i = 0; i < 4; ++i)
+        zeltest::expectNear(actual[i], expected[i]);
+}
 
 void expectWhiteColourAndNoBlending() {
     EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_ALPHA_TEST));
@@ -49,6 +52,7 @@ protected:
     }
     void TearDown() override {
         glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
         zeltest::GLTest::TearDown();
     }
     // Fills the viewport: a top-left, b top-right, c bottom-right, d bottom-left.
@@ -64,10 +68,8 @@ TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
     EXPECT_EQ(billboard.getA(), Vector3()) << "corners are set when drawn";
     glColor4f(1, 0, 0, 1);
     billboard.render();
-    expectNear(billboard.getA(), p + Vector3(-0.5f, 0.5f, 0));
-    expectNear(billboard.getB(), p + Vector3(0.5f, 0.5f, 0));
-    expectNear(billboard.getC(), p + Vector3(0.5f, -0.5f, 0));
-    expectNear(billboard.getD(), p + Vector3(-0.5f, -0.5f, 0));
+    expectCorners(billboard, {p + Vector3(-0.5f, 0.5f, 0), p + Vector3(0.5f, 0.5f, 0),
+                              p + Vector3(0.5f, -0.5f, 0), p + Vector3(-0.5f, -0.5f, 0)});
     expectPixel(660, 420, 255, 0, 0, 3);
     expectPixel(720, 300, 0, 0, 255, 3);
 
@@ -75,46 +77,8 @@ TEST_F(SpriteGL, BillboardUnderAnUnrotatedViewIsASquareAroundItsCentre) {
     // leaves it): the camera's right axis in world space is row 0, here +z.
     const float turned[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
     billboard.faceView(turned);
-    expectNear(billboard.getA(), p + Vector3(0, 0.5f, -0.5f));
-    expectNear(billboard.getB(), p + Vector3(0, 0.5f, 0.5f));
-    expectNear(billboard.getC(), p + Vector3(0, -0.5f, 0.5f));
-    expectNear(billboard.getD(), p + Vector3(0, -0.5f, -0.5f));
-}
-
-TEST_F(SpriteGL, UntexturedQuadDrawsWithTheCurrentStateAndChangesNothing) {
-    // Texel (s, t): (0, 0) red, (1, 0) green, (0, 1) blue, (1, 1) white.
-    const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    glEnable(GL_TEXTURE_2D);
-
-    for (bool blending : {true, false}) {
-        SCOPED_TRACE(blending ? "blending on" : "blending off");
-        blending ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ZERO);
-        glColor4f(0.5f, 1.0f, 1.0f, 1.0f);
-        fullScreenQuad().render();
-
-        EXPECT_EQ(glIsEnabled(GL_BLEND), blending ? GL_TRUE : GL_FALSE);
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<GLuint>(bound), name);
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_FLOAT_EQ(colour[0], 0.5f);
-        // a carries (0, 0), b (1, 0), c (1, 1), d (0, 1); the colour halves red.
-        expectPixel(100, 500, 128, 0, 0, 3);
-        expectPixel(700, 500, 0, 255, 0, 3);
-        expectPixel(100, 100, 0, 0, 255, 3);
-        expectPixel(700, 100, 128, 255, 255, 3);
-    }
-    glDisable(GL_BLEND);
-    glDeleteTextures(1, &name);
+    expectCorners(billboard, {p + Vector3(0, 0.5f, -0.5f), p + Vector3(0, 0.5f, 0.5f),
+                              p + Vector3(0, -0.5f, 0.5f), p + Vector3(0, -0.5f, -0.5f)});
 }
 
 TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
@@ -123,8 +87,7 @@ TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
 
     // Without alpha: drawn opaque although the sprite's colour is translucent.
     auto opaque = zel::TextureFactory::createTexture(writeBmp(dir + "/opaque.bmp", orange, orange), "opaque");
-    ASSERT_NE(opaque, nullptr);
-    ASSERT_FALSE(opaque->hasAlpha());
+    ASSERT_TRUE(opaque != nullptr && !opaque->hasAlpha());
     Sprite plain = fullScreenQuad();
     plain.setTexture(opaque.get());
     plain.setColor(1, 1, 1, 0.25f);
@@ -137,8 +100,7 @@ TEST_F(SpriteGL, TexturesAreBlendedOnlyWhenTheyHaveAlpha) {
     auto keyed =
         zel::TextureFactory::createTexture(writeBmp(dir + "/keyed.bmp", magenta, green), "keyed", true, 255,
                                            0, 255, GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, false);
-    ASSERT_NE(keyed, nullptr);
-    ASSERT_TRUE(keyed->hasAlpha());
+    ASSERT_TRUE(keyed != nullptr && keyed->hasAlpha());
     Sprite translucent = fullScreenQuad();
     translucent.setTexture(keyed.get());
     translucent.setColor(1, 1, 1, 0.5f);

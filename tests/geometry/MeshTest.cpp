@@ -1,12 +1,29 @@
-// Pure geometry without a GL context: planes, point-in-triangle, mesh boxes,
-// spheres and heights, mesh-model transforms and ownership. Meshes run in
-// immediate mode so that init issues no GL call.
+// Geometry: planes, mesh boxes, spheres and heights, and
+// mesh-model transforms without a GL context (meshes in immediate mode, so init
+// makes no GL call); then in a real context vertex buffers, the light shader and
+// mesh drawing (display list, immediate, vertex buffer with distance fade and
+// lighting), with state and pixels read back.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <GL/glew.h>
 
+#include <array>
+#include <cstdlib>
+#include <memory>
+
+#include "engine/Camera.h"
+#include "engine/CoreEngine.h"
+#include "engine/FrameDriver.h"
+#include "environment/DayNightCycle.h"
+#include "geometry/LightShader.h"
 #include "geometry/Mesh.h"
 #include "geometry/MeshModel.h"
+#include "geometry/SingleTexturedMesh.h"
+#include "geometry/VBO.h"
+#include "resources/GPUProgram.h"
+#include "resources/TextureDatabase.h"
+#include "scene/World.h"
+#include "support/EngineTest.h"
 
 using namespace zel;
 
@@ -21,49 +38,98 @@ Triangle tri(Vector3 a, Vector3 b, Vector3 c) {
 }
 
 // The right triangle (0, h, 0), (0, h, 1), (1, h, 0).
-Triangle floorTri(float h = 0.0f) { return tri({0, h, 0}, {0, h, 1}, {1, h, 0}); }
+Triangle floorTri(float h = 0.0f) {
+    return tri({0, h, 0}, {0, h, 1}, {1, h, 0});
+}
 
 std::unique_ptr<Mesh> meshOf(std::initializer_list<Triangle> triangles) {
     auto mesh = std::make_unique<Mesh>();
     mesh->setRenderMode(Mesh::RENDER_IMMEDIATE);
-    for (const Triangle& t : triangles) mesh->addTriangle(t);
+    for (const Triangle& t : triangles)
+        mesh->addTriangle(t);
     return mesh;
 }
 
 // The box's six bounds, comparable in one expectation.
-std::vector<float> bounds(const BoundingBox& b) { return {b.minX, b.minY, b.minZ, b.maxX, b.maxY, b.maxZ}; }
+std::vector<float> bounds(const BoundingBox& b) {
+    return {b.minX, b.minY, b.minZ, b.maxX, b.maxY, b.maxZ};
+}
 using Bounds = std::vector<float>;
+
+// A square of the given half size centred on (0, 10, z), facing the default
+// camera (which looks along +z from (0, 10, 0)), wound counter-clockwise on
+// screen. Every texture coordinate is (0.5, 0.5) so one texel colour is seen
+// whatever the distance and mipmap level.
+void addFacingSquare(Mesh& mesh, float z, float half) {
+    const Vector3 a(-half, 10 - half, z), b(-half, 10 + half, z), c(half, 10 - half, z),
+        d(half, 10 + half, z);
+    for (Triangle t : {tri(a, b, c), tri(c, b, d)}) {
+        for (Vector2& uv : t.texCoords)
+            uv = Vector2(0.5f, 0.5f);
+        mesh.addTriangle(t);
+    }
+}
+
+using zeltest::brightness;
+
+std::unique_ptr<Light> makeLight(float x, float y, float z, float r, float g, float b) {
+    return std::make_unique<Light>(Light{{x, y, z, 1.0f}, {r, g, b, 1.0f}});
+}
+
+// Runs the day/night cycle until it rests in the wanted hold phase.
+void runCycleTo(int phase) {
+    DayNightCycle& cycle = DayNightCycle::instance();
+    for (int i = 0; i < 10000 && cycle.getPhase() != phase; ++i)
+        cycle.update(30000);
+    ASSERT_EQ(cycle.getPhase(), phase);
+}
+
+class GeometryGLTest : public zeltest::EngineTest {
+protected:
+    GeometryGLTest() : EngineTest(true) {}
+    void SetUp() override {
+        EngineTest::SetUp();
+        glClearColor(0, 0, 0, 1);
+    }
+
+    // Clears, sets the projection and the world camera's view, renders mesh and
+    // returns a pixel near the centre, off the squares' diagonal (whose edge
+    // pixels polygon smoothing may give partial coverage).
+    zeltest::Pixel renderCentre(Mesh& mesh) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        CoreEngine::instance().setupProjection();
+        world_->getCamera()->look();
+        mesh.render();
+        return zeltest::readPixel(408, 292);
+    }
+
+    // After a faded draw blending is off again and the colour opaque.
+    void expectBlendingReset() {
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        float color[4];
+        glGetFloatv(GL_CURRENT_COLOR, color);
+        EXPECT_FLOAT_EQ(color[3], 1.0f);
+    }
+
+    Texture* plaster() { return TextureDatabase::getInstance().getTexture("plaster.jpg"); }
+};
 
 } // namespace
 
 TEST(GeometryTest, PlanesAndLineIntersection) {
-    const Plane floor = Plane::fromTriangle(floorTri());
-    EXPECT_EQ(floor.normal, Vector3(0, 1, 0));
-    EXPECT_FLOAT_EQ(floor.d, 0.0f);
-    EXPECT_EQ(Plane::fromPoints({0, 0, 0}, {1, 0, 0}, {0, 0, 1}).normal, Vector3(0, -1, 0));
-
+    // Which way normals face is pinned by the vertex buffer test below.
     const Vector3 a(1, 2, 3), b(4, 6, 3), c(1, 2, 8);
     const Plane tilted = Plane::fromPoints(a, b, c);
     EXPECT_NEAR(tilted.normal.lengthSquared(), 1.0f, 1e-6f);
-    for (const Vector3& p : {a, b, c}) EXPECT_NEAR(tilted.normal.dot(p) + tilted.d, 0.0f, 1e-5f);
+    for (const Vector3& p : {a, b, c})
+        EXPECT_NEAR(tilted.normal.dot(p) + tilted.d, 0.0f, 1e-5f);
 
     Plane y2;
     y2.normal = Vector3(0, 1, 0);
     y2.d = -2.0f;
     EXPECT_EQ(Plane::intersectLine(y2, {3, 10, 4}, {3, 9, 4}), Vector3(3, 2, 4));
-    EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {1, 7, 1}), Vector3(1, 2, 1));  // behind p
-    EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {9, 5, 1}), Vector3(1, 5, 1));  // parallel: p
-}
-
-TEST(GeometryTest, PointInTriangleCountsEdgesAsInside) {
-    const Triangle t = floorTri();
-    EXPECT_TRUE(pointInTriangle({0.25f, 0, 0.25f}, t));
-    EXPECT_TRUE(pointInTriangle({0.5f, 0, 0.5f}, t));  // hypotenuse
-    EXPECT_TRUE(pointInTriangle({0, 0, 0.5f}, t));     // edge x = 0
-    EXPECT_TRUE(pointInTriangle({1, 0, 0}, t));        // corner
-    EXPECT_FALSE(pointInTriangle({1, 0, 1}, t));
-    EXPECT_FALSE(pointInTriangle({-0.01f, 0, 0.5f}, t));
-    EXPECT_FALSE(sameSide({1, 0, 1}, {1, 0, -1}, {0, 0, 0}, {1, 0, 0}));
+    EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {1, 7, 1}), Vector3(1, 2, 1)); // behind p
+    EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {9, 5, 1}), Vector3(1, 5, 1)); // parallel: p
 }
 
 TEST(MeshTest, BoundsAndHeightQuery) {
@@ -76,12 +142,12 @@ TEST(MeshTest, BoundsAndHeightQuery) {
     mesh->init();
     EXPECT_EQ(bounds(*mesh->getBoundingBox()), (Bounds{-1, -5, -7, 4, 3, 6}));
     const BoundingSphere& s = *mesh->getBoundingSphere();
-    EXPECT_EQ(s.centre, Vector3(9.0f / 6, 3.0f / 6, 1.0f));  // mean of the six positions
-    EXPECT_FLOAT_EQ(s.radius, std::sqrt((Vector3(2, 2, -7) - s.centre).lengthSquared()));
+    EXPECT_EQ(s.centre, Vector3(9.0f / 6, 3.0f / 6, 1.0f)); // mean of the six positions
+    EXPECT_NEAR(s.radius, 8.15475f, 1e-5f);                 // to (2, 2, -7): the root of 66.5
 
     auto floor = meshOf({floorTri()});
     float height = 42.0f;
-    EXPECT_FALSE(floor->getHeightAt(0.25f, 0.25f, height));  // no box before init
+    EXPECT_FALSE(floor->getHeightAt(0.25f, 0.25f, height)); // no box before init
     floor->init();
     EXPECT_TRUE(floor->getHeightAt(0.25f, 0.25f, height));
     EXPECT_FLOAT_EQ(height, 0.0f);
@@ -101,35 +167,29 @@ TEST(MeshTest, BoundsAndHeightQuery) {
     EXPECT_NEAR(height, 2.0f, 1e-4f);
 }
 
-TEST(MeshModelTest, BoxScaleAndPlacement) {
-    MeshModel empty;
-    EXPECT_TRUE(empty.init());
-    empty.placeAt(1, 2, 3);
-    EXPECT_EQ(empty.getBoundingBox(), nullptr);
-    EXPECT_FLOAT_EQ(empty.getHeight(0, 0), 0.0f);
+TEST(MeshModelTest, ScaleKeepsTheBoxUntilRecomputedPlacementMovesBothAndMeshesMoveInOrder) {
+    MeshModel model;
+    model.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
+    model.computeBoundingBox();
+    model.scale(2.0f);
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5}));
+    model.computeBoundingBox();
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
+    // The base centre (2, -4, 6) goes to (10, 5, 10).
+    model.placeAt(10, 5, 10);
+    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{6, 5, 6, 14, 17, 14}));
+    EXPECT_EQ(model.getMeshes()[0]->getTriangles()[0]->positions[0], Vector3(6, 9, 8));
 
-    MeshModel firstEmpty;  // a first mesh without triangles gives no box
-    firstEmpty.addMesh(meshOf({}));
-    firstEmpty.addMesh(meshOf({floorTri()}));
-    firstEmpty.computeBoundingBox();
-    EXPECT_EQ(firstEmpty.getBoundingBox(), nullptr);
-
-    MeshModel placed;
-    placed.addMesh(meshOf({floorTri()}));
-    placed.computeBoundingBox();
-    placed.placeAt(10, 5, 10);
-    const Triangle& t = *placed.getMeshes()[0]->getTriangles()[0];
-    EXPECT_TRUE(t.positions[0] == Vector3(9.5f, 5, 9.5f) && t.positions[1] == Vector3(9.5f, 5, 10.5f) &&
-                t.positions[2] == Vector3(10.5f, 5, 9.5f));
-    EXPECT_EQ(bounds(*placed.getBoundingBox()), (Bounds{9.5f, 5, 9.5f, 10.5f, 5, 10.5f}));
-
-    MeshModel scaled;
-    scaled.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
-    scaled.computeBoundingBox();
-    scaled.scale(2.0f);
-    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5}));  // stale until recomputed
-    scaled.computeBoundingBox();
-    EXPECT_EQ(bounds(*scaled.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
+    MeshModel source;
+    source.addMesh(meshOf({floorTri()}));
+    source.computeBoundingBox();
+    const Mesh* moved = source.getMeshes()[0].get();
+    model.addMeshes(source);
+    model.addMeshes(model); // a model added to itself is unchanged
+    EXPECT_TRUE(source.getMeshes().empty());
+    EXPECT_EQ(source.getBoundingBox(), nullptr); // the box went with the meshes
+    ASSERT_EQ(model.getMeshes().size(), 2u);
+    EXPECT_EQ(model.getMeshes()[1].get(), moved);
 }
 
 TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
@@ -138,40 +198,171 @@ TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
     model.addMesh(meshOf({floorTri(4.0f)}));
     model.addMesh(meshOf({tri({2, 7, 0}, {2, 7, 1}, {3, 7, 0})}));
     model.init();
-    EXPECT_FLOAT_EQ(model.getHeight(0.2f, 0.2f), 1.0f);  // not the higher second mesh
-    EXPECT_FLOAT_EQ(model.getHeight(2.0f, 0.5f), 7.0f);  // on the box boundary
-    EXPECT_FLOAT_EQ(model.getHeight(0.9f, 0.9f), 0.0f);  // in boxes, in no triangle
-    EXPECT_FLOAT_EQ(model.getHeight(5.0f, 5.0f), 0.0f);  // outside every box
+    EXPECT_FLOAT_EQ(model.getHeight(0.2f, 0.2f), 1.0f); // not the higher second mesh
+    EXPECT_FLOAT_EQ(model.getHeight(2.0f, 0.5f), 7.0f); // on the box boundary
+    EXPECT_FLOAT_EQ(model.getHeight(0.9f, 0.9f), 0.0f); // in boxes, in no triangle
+    EXPECT_FLOAT_EQ(model.getHeight(5.0f, 5.0f), 0.0f); // outside every box
 }
 
-namespace {
+TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
+    Triangle t0 = tri({0, 0, 0}, {0, 0, 1}, {1, 0, 0});
+    Triangle t1 = tri({0, 2, 0}, {0, 3, 0}, {0, 2, 1});
+    t0.plane = std::make_shared<Plane>(Plane::fromTriangle(t0));
+    t1.plane = std::make_shared<Plane>(Plane::fromTriangle(t1));
 
-struct CountingMesh : Mesh {
-    CountingMesh(int& renders, int& destroyed) : renders_(renders), destroyed_(destroyed) {}
-    ~CountingMesh() override { ++destroyed_; }
-    void render() override { ++renders_; }
-    int& renders_;
-    int& destroyed_;
-};
-
-} // namespace
-
-TEST(MeshModelTest, AddMeshesMovesOwnership) {
-    int renders = 0, destroyed = 0;
-    MeshModel source;
-    source.addMesh(std::make_unique<CountingMesh>(renders, destroyed));
-    source.addMesh(std::make_unique<CountingMesh>(renders, destroyed));
-    Mesh* first = source.getMeshes()[0].get();
+    GLuint names[3];
     {
-        MeshModel target;
-        target.addMesh(meshOf({}));
-        target.addMeshes(source);
-        target.addMeshes(target);  // a model added to itself: no change
-        EXPECT_TRUE(source.getMeshes().empty());
-        ASSERT_EQ(target.getMeshes().size(), 3u);
-        EXPECT_EQ(target.getMeshes()[1].get(), first);
-        target.render();
-        EXPECT_EQ(renders, 2);
+        VBO vbo(6);
+        EXPECT_EQ(zeltest::captureStdout([&] { vbo.addTriangle(Triangle()); }),
+                  "WARNING [VBO]: Triangle without valid plane.");
+        vbo.addTriangle(t0);
+        vbo.addTriangle(t1);
+        vbo.addVertex({9, 9, 9}, {0, 0, 1}, {}); // beyond the capacity: ignored
+        EXPECT_EQ(vbo.getCount(), 6);
+
+        vbo.upload();
+        EXPECT_FALSE(vbo.hasClientArrays());
+        EXPECT_TRUE(vbo.getPositions().empty() && vbo.getNormals().empty() && vbo.getTexCoords().empty());
+        names[0] = vbo.getPositionBuffer();
+        names[1] = vbo.getTexCoordBuffer();
+        names[2] = vbo.getNormalBuffer();
+        const GLint expectedSizes[3] = {72, 48, 72};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_NE(names[i], 0u);
+            glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[i]);
+            GLint size = 0;
+            glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
+            EXPECT_EQ(size, expectedSizes[i]) << "buffer " << i;
+        }
+
+        float normals[18];
+        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof normals, normals);
+        for (int v = 0; v < 3; ++v) {
+            EXPECT_EQ(Vector3(normals[v * 3], normals[v * 3 + 1], normals[v * 3 + 2]), Vector3(0, 1, 0));
+            EXPECT_EQ(normals[9 + v * 3], 1.0f); // t1 lies in x = 0, facing +x
+        }
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        vbo.draw(7); // asks for more than stored: draws the six, no error
     }
-    EXPECT_EQ(destroyed, 2);
+    for (GLuint name : names)
+        EXPECT_FALSE(glIsBufferARB(name)); // deleted with the VBO
+}
+
+TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
+    GLuint list = 0;
+    {
+        Mesh mesh;
+        addFacingSquare(mesh, 20, 3);
+        mesh.init();
+        list = mesh.getDisplayList();
+        ASSERT_NE(list, 0u);
+        EXPECT_TRUE(glIsList(list));
+        EXPECT_GT(brightness(renderCentre(mesh)), 3 * 250); // untextured triangles in white
+    }
+    EXPECT_FALSE(glIsList(list));
+
+    Mesh faded;
+    faded.setRenderMode(Mesh::RENDER_IMMEDIATE);
+    faded.setAlpha(0.5f);
+    addFacingSquare(faded, 20, 3);
+    faded.getTriangles()[0]->texture = plaster();
+    faded.getTriangles()[1]->texture = plaster();
+    faded.init();
+    EXPECT_EQ(faded.getDisplayList(), 0u);
+    const int half = brightness(renderCentre(faded));
+    expectBlendingReset();
+    faded.setAlpha(1.0f);
+    const int full = brightness(renderCentre(faded));
+    EXPECT_GT(full, 90);
+    EXPECT_NEAR(half, full / 2, 6);
+}
+
+TEST_F(GeometryGLTest, SingleTexturedMeshFadesWithDistance) {
+    SingleTexturedMesh mesh; // no world lights: drawn unlit, texture x colour
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 400, 5);
+    mesh.init();
+    Camera& camera = *world_->getCamera();
+
+    camera.setPosition({0, 10, 400 - 179});
+    const zeltest::Pixel near = renderCentre(mesh);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 1.0f);
+    EXPECT_GT(brightness(near), 90);
+
+    camera.setPosition({0, 10, 400 - 190});
+    const zeltest::Pixel middle = renderCentre(mesh);
+    EXPECT_NEAR(mesh.getAlpha(), 0.5f, 1e-4f);
+    EXPECT_NEAR(brightness(middle), brightness(near) / 2, 6); // blended over black
+    expectBlendingReset();
+
+    camera.setPosition({0, 10, 400 - 200});
+    EXPECT_EQ(brightness(renderCentre(mesh)), 0);
+    EXPECT_FLOAT_EQ(mesh.getAlpha(), 0.0f);
+
+    // A mesh whose sphere holds the camera is never faded, however far its centre.
+    SingleTexturedMesh ground;
+    ground.addTriangle(tri({-600, 0, -600}, {-600, 0, 600}, {600, 0, -600}));
+    ground.init();
+    camera.setPosition({400, 5, -400});
+    renderCentre(ground);
+    EXPECT_FLOAT_EQ(ground.getAlpha(), 1.0f);
+}
+
+TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
+    // Lights far from the square, until the first is moved close to it. A mesh
+    // takes the world's first three lights, or as many as there are.
+    world_->addLight(makeLight(1000, 1000, 1000, 1, 0.1f, 0.1f));
+    world_->addLight(makeLight(-1000, 1000, 1000, 0.1f, 1, 0.1f));
+    SingleTexturedMesh twoLights;
+    twoLights.init();
+    const std::vector<const Light*> firstTwo = {world_->getLights()[0].get(), world_->getLights()[1].get()};
+    EXPECT_EQ(twoLights.getLightShader()->getLights(), firstTwo);
+    world_->addLight(makeLight(1000, -1000, 1000, 0.1f, 0.1f, 1));
+    world_->addLight(makeLight(-1000, -1000, 1000, 1, 1, 1));
+    SingleTexturedMesh mesh;
+    mesh.setTexture(plaster());
+    addFacingSquare(mesh, 20, 5);
+    mesh.init();
+    EXPECT_EQ(mesh.getVertexCount(), 6);
+    EXPECT_EQ(mesh.getVBO()->getCount(), 6);
+    const LightShader& shader = *mesh.getLightShader();
+    ASSERT_EQ(shader.getLightCount(), 3u);
+
+    // A bind puts each of the first three lights in its uniforms and samples texture unit 0.
+    const GLhandleARB handle = shader.getProgram()->getProgramObject();
+    glUseProgramObjectARB(handle);
+    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
+    shader.bind();
+    glUseProgramObjectARB(0);
+    using U = std::array<float, 4>;
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1000, 1000, 1000, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.1f, 1, 0.1f, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{1000, -1000, 1000, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.1f, 0.1f, 1, 1}));
+    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
+
+    runCycleTo(DayNightCycle::DAY_HOLD);
+    const zeltest::Pixel day = renderCentre(mesh);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u); // fixed function restored after the draw
+    runCycleTo(DayNightCycle::NIGHT_HOLD);
+    const zeltest::Pixel night = renderCentre(mesh);
+    EXPECT_GT(brightness(day), 100);
+    EXPECT_GT(brightness(day), 4 * brightness(night));
+
+    // A red light four units in front of the square lights it red at night, but
+    // not from four units behind it, nor beyond its range.
+    Light& red = *world_->getLights()[0];
+    red.position[0] = 0;
+    red.position[1] = 10;
+    const std::pair<float, bool> places[] = {{16.0f, true}, {24.0f, false}, {-20.0f, false}};
+    for (const auto& [z, lit] : places) {
+        red.position[2] = z;
+        const zeltest::Pixel p = renderCentre(mesh);
+        if (lit) {
+            EXPECT_TRUE(p.r > night.r + 60 && p.r > 2 * p.g) << z;
+        } else {
+            EXPECT_LE(std::abs(p.r - night.r), 2) << z;
+        }
+    }
+    runCycleTo(DayNightCycle::DAY_HOLD);
 }
