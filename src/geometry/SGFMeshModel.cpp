@@ -1,5 +1,6 @@
 #include "geometry/SGFMeshModel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <unordered_map>
 
@@ -43,6 +44,16 @@ std::unique_ptr<SGFMeshModel> SGFMeshModel::load(const std::string& path, const 
         fprintf(stderr, "ERROR: [SGFMeshModel] The first mesh of model file %s has no usable faces; the model is empty.\n",
                path.c_str());
         return std::make_unique<SGFMeshModel>();
+    }
+    // The reader caps coordinates at the largest float, so scaling or placing can
+    // still overflow them; infinite corners would turn into NaN in every box test.
+    const BoundingBox& box = *model->getBoundingBox();
+    for (float v : {box.minX, box.minY, box.minZ, box.maxX, box.maxY, box.maxZ}) {
+        if (!std::isfinite(v)) {
+            fprintf(stderr, "ERROR: [SGFMeshModel] Model file %s leaves the float range at scale %g; the model is empty.\n",
+                    path.c_str(), static_cast<double>(scale));
+            return std::make_unique<SGFMeshModel>();
+        }
     }
     return model;
 }

@@ -577,6 +577,13 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
         }
         EXPECT_EQ(triangles, c.triangles);
     }
+    // Doubled, the largest coordinates overflow: the model is refused rather than built with infinities.
+    const std::string numbers = std::end(cases)[-1].path;
+    std::unique_ptr<SGFMeshModel> doubled;
+    EXPECT_EQ(zeltest::captureStderr([&] { doubled = SGFMeshModel::load(numbers, {}, 2); }),
+              "ERROR: [SGFMeshModel] Model file " + numbers +
+                  " leaves the float range at scale 2; the model is empty.\n");
+    EXPECT_EQ(doubled->getBoundingBox(), nullptr);
     if (probe != nullptr)
         std::fclose(probe);
 }
