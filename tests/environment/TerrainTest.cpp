@@ -10,6 +10,7 @@
 #include "environment/HeightmapLoader.h"
 #include "environment/Terrain.h"
 #include "geometry/SingleTexturedMesh.h"
+#include "resources/TextureDatabase.h"
 #include "support/GLContext.h"
 #include "support/TestImages.h"
 
@@ -39,6 +40,7 @@ std::string writeTga(const std::string& name, int width, int height, int bits,
 // Builds a terrain with the demo's placement; what it prints on either stream goes to printed.
 std::unique_ptr<Terrain> makeTerrain(const std::string& heightmap, std::string* printed = nullptr,
                                      const std::string& texture = "gras_4_dl.tga") {
+    zel::TextureDatabase::getInstance(); // its first load prints a line of its own
     std::unique_ptr<Terrain> terrain;
     std::string errors;
     const std::string out = zeltest::captureStdout([&] {

@@ -101,18 +101,21 @@ TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidthAndKeyedToRgba) {
 
 TEST(ImageDecode, JpegKeepsItsByteOrderAndEightBitIsUnknown) {
     const std::string dir = zeltest::scratchDir("image_jpeg");
-    // Flat 8 x 8 blocks survive JPEG compression almost exactly.
-    std::vector<RGBA> pixels(16 * 8);
-    for (int i = 0; i < 16 * 8; ++i)
-        pixels[i] = i % 16 < 8 ? RGBA{220, 40, 10, 255} : RGBA{20, 60, 230, 255};
-    ASSERT_TRUE(zeltest::writeJPEG(dir + "/flat.jpg", 16, 8, pixels));
+    // Flat 16 x 16 blocks survive JPEG compression almost exactly, but for the
+    // colour blended across the two pixels either side of their border.
+    std::vector<RGBA> pixels(32 * 16);
+    for (int i = 0; i < 32 * 16; ++i)
+        pixels[i] = i % 32 < 16 ? RGBA{220, 40, 10, 255} : RGBA{20, 60, 230, 255};
+    ASSERT_TRUE(zeltest::writeJPEG(dir + "/flat.jpg", 32, 16, pixels));
     for (const char* ext : {".JPG", ".jpeg", ".JPEG"})
         std::filesystem::copy_file(dir + "/flat.jpg", dir + "/flat" + ext);
     for (const char* ext : {".jpg", ".JPG", ".jpeg", ".JPEG"}) {
         auto image = load(dir + "/flat" + ext);
         ASSERT_TRUE(image->loaded) << ext;
         ASSERT_EQ(image->format, ImageFormat::RGB);
-        for (int i = 0; i < 16 * 8; ++i) {
+        for (int i = 0; i < 32 * 16; ++i) {
+            if (i % 32 >= 14 && i % 32 < 18)
+                continue;
             const unsigned char* p = image->data.get() + i * 3;
             ASSERT_TRUE(std::abs(p[0] - pixels[i].r) <= 3 && std::abs(p[1] - pixels[i].g) <= 3 &&
                         std::abs(p[2] - pixels[i].b) <= 3)
