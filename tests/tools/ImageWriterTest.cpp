@@ -1,7 +1,7 @@
 // The asset generator's file writers, decoded back through the engine's own image
 // loader: pixels come back upright, in the right channel order and with alpha.
-#include "assetgen/Catalogue.h"
 #include "assetgen/ImageWriter.h"
+#include "assetgen/Catalogue.h"
 #include "assetgen/TextureSet.h"
 
 #include "resources/Image.h"
@@ -98,7 +98,7 @@ TEST(ImageWriter, UnwritablePathFails) {
     const std::string dir = zeltest::scratchDir("imagewriter_fail");
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(ImageWriter::writeTga(dir + "/missing/folder/p.tga", cornerPicture(4, 4, 3)));
-    EXPECT_FALSE(ImageWriter::writeJpeg(dir, cornerPicture(4, 4, 3)));  // a folder, not a file
+    EXPECT_FALSE(ImageWriter::writeJpeg(dir, cornerPicture(4, 4, 3))); // a folder, not a file
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("missing/folder/p.tga"), std::string::npos);
     EXPECT_TRUE(ImageWriter::encodeJpeg(Raster(0, 0, 3), 90).empty());

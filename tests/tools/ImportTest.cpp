@@ -1,4 +1,4 @@
-// The model importer and viewer: real models of six formats checked against
+// The model importer and viewer: real models of eight formats checked against
 // Assimp's own triangle counts and the SGF checker; the conversion of a
 // hand-built scene (baked transforms, axes, v flip, mirrored winding, left-out
 // parts); catalogue updates; texture paths kept inside the model's folder;
@@ -66,7 +66,7 @@ std::set<std::string> filesUnder(const fs::path& dir) {
 
 } // namespace
 
-TEST(ImportTest, RealModelsOfSixFormatsPassTheCheckerWithAssimpsTriangleCount) {
+TEST(ImportTest, RealModelsOfEightFormatsPassTheCheckerWithAssimpsTriangleCount) {
     if (!fs::is_directory(MODELS))
         GTEST_SKIP() << "assimp-testmodels is not installed";
     const struct {
@@ -80,12 +80,17 @@ TEST(ImportTest, RealModelsOfSixFormatsPassTheCheckerWithAssimpsTriangleCount) {
         {"3DS/cube_with_diffuse_texture.3DS", 12, 1},
         {"PLY/cube.ply", 12, 1},
         {"STL/Spider_ascii.stl", 1368, 1},
+        // Pictures inside the model: by index, compressed and raw; by name, raw and compressed.
+        {"glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", 12, 1},
+        {"MDL/MDL3 (3DGS A4)/minigun.MDL", 576, 1},
+        {"MDL/MDL (HL1)/man.mdl", 190, 3},
+        {"FBX/box_orphant_embedded_texture.fbx", 12, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const fs::path dir = scratch("real");
         std::string out, err;
-        ASSERT_EQ(runCommand(importer() + " " + MODELS + c.file + " " + (dir / "model.sgf").string() +
+        ASSERT_EQ(runCommand(importer() + " '" + MODELS + c.file + "' " + (dir / "model.sgf").string() +
                                  " --texture-dir " + (dir / "textures").string(),
                              out, err, dir),
                   0)
@@ -225,6 +230,54 @@ TEST(ImportTest, TexturePathsResolveOnlyInsideTheModelsFolder) {
     }
 }
 
+// Texture sources as a model names them: usable pictures are written once
+// each under names that do not collide, broken or oversized ones are refused
+// with the reason (the importer then puts a one-colour texture in their place).
+TEST(ImportTest, TextureExportWritesUsablePicturesOnceAndRefusesBrokenOnes) {
+    const fs::path dir = scratch("export");
+    fs::create_directories(dir / "sub");
+    fs::create_directories(dir / "out");
+    assetgen::Raster clear(2, 2, 4); // translucent: kept as a TGA with alpha
+    clear.fill([](int x, int) { return assetgen::Colour{1.0f, 0.0f, 0.0f, x * 0.5f}; });
+    ASSERT_TRUE(assetgen::ImageWriter::writeTga((dir / "glass.tga").string(), clear, true));
+    ASSERT_TRUE(assetgen::ImageWriter::writeTga((dir / "sub" / "glass.tga").string(), clear, true));
+    writeText(dir / "empty.png", "");
+    writeText(dir / "huge.gif", std::string("GIF89a\xff\xff\xff\xff", 10));
+    // A BMP header whose height is INT32_MIN, which has no positive counterpart.
+    writeText(dir / "huge.bmp",
+              "BM" + std::string(12, '\0') + std::string("\x28\0\0\0\4\0\0\0\0\0\0\x80", 12));
+    writeText(dir / "os2.bmp",
+              "BM" + std::string(12, '\0') + std::string("\x0c\0\0\0\x29\x23\1\0", 8) + std::string(4, '\0'));
+    writeText(dir / "junk.jpg", "not a picture");
+    writeText(dir / "big.png", "");
+    fs::resize_file(dir / "big.png", zelimport::TextureExporter::MAX_SOURCE_BYTES + 1);
+    const aiScene scene;
+    zelimport::TextureExporter exporter(scene, dir.string(), (dir / "out").string(), "m");
+    const struct {
+        const char* path;
+        const char* result; // the file written, or the start of the reason
+    } cases[] = {
+        {"glass.tga", "m_glass.tga"},
+        {"sub/glass.tga", "m_glass_2.tga"},
+        {"glass.tga", "m_glass.tga"},
+        {"empty.png", "is empty"},
+        {"huge.gif", "is too large (65535 x 65535, at most 8192)"},
+        {"huge.bmp", "is too large (4 x 2147483647, at most 8192)"},
+        {"os2.bmp", "is too large (9001 x 1, at most 8192)"},
+        {"junk.jpg", "cannot be decoded ("},
+        {"big.png", "is larger than 64 MB"},
+        {"*5", "names an embedded picture the model does not hold"},
+    };
+    for (const auto& c : cases) {
+        std::string reason;
+        const std::string name = exporter.exportTexture(c.path, reason);
+        EXPECT_EQ(name.empty() ? reason.substr(0, std::strlen(c.result)) : name, c.result) << c.path;
+    }
+    EXPECT_EQ(exporter.written(), (std::vector<std::string>{"m_glass.tga", "m_glass_2.tga"}));
+    EXPECT_EQ(zeltest::readFile((dir / "out" / "m_glass.tga").string()),
+              zeltest::readFile((dir / "glass.tga").string()));
+}
+
 TEST(ImportTest, HostileFilesFailCleanlyOrLoseOnlyTheBadPartsAndWriteNothingElsewhere) {
     std::string stlHeader(80, ' ');
     stlHeader += std::string("\xff\xff\xff\x0f", 4) + std::string(50, '\0');
@@ -281,6 +334,25 @@ TEST(ImportTest, HostileFilesFailCleanlyOrLoseOnlyTheBadPartsAndWriteNothingElse
                             .inspect((dir / "out" / "model.sgf").string())
                             .isClean());
         }
+    }
+}
+
+TEST(ImportTest, CommandLinesAreCheckedBeforeAnythingIsRead) {
+    const fs::path dir = scratch("usage");
+    const struct {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"--formats", 0, "*.obj;"},
+        {"--bogus in.obj out.sgf", 2, "usage: world-of-ulmera-import IN OUT.sgf [--scale S]"},
+        {"in.obj out.sgf --scale 1e7", 1, "error: --scale needs a positive number, not '1e7'"},
+        {importer() + " " + dir.string(), 1, "error: " + dir.string() + " is not a file name"},
+    };
+    for (const auto& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(runCommand(importer() + " " + c.args, out, err, dir), c.status) << c.args;
+        EXPECT_NE((c.status == 0 ? out : err).find(c.message), std::string::npos) << out << err;
     }
 }
 
