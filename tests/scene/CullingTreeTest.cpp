@@ -259,17 +259,9 @@ std::unique_ptr<zel::Octree> makeSceneTree() {
     return tree;
 }
 
-// A grey quad across the whole view at z = depth, written into colour and depth.
+// A grey wall across the whole view at z = depth, written into colour and depth.
 void drawWall(float depth) {
-    glDisable(GL_TEXTURE_2D);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    glBegin(GL_QUADS);
-    glVertex3f(-500, -500, depth);
-    glVertex3f(500, -500, depth);
-    glVertex3f(500, 500, depth);
-    glVertex3f(-500, 500, depth);
-    glEnd();
-    glColor3f(1, 1, 1);
+    BoundingBox(-500, -500, depth, 500, 500, depth).drawSolid(0.5f, 0.5f, 0.5f);
 }
 
 float depthAt(int x, int y) {

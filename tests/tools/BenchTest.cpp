@@ -126,19 +126,20 @@ TEST(FlightPathTest, PosesFollowTheKeysAndLookAtTheTarget) {
                              {{zel::Vector3(0, 0, 0), zel::Vector3(10, 0, 0)},
                               {zel::Vector3(10, 0, 0), zel::Vector3(10, 0, 10)},
                               {zel::Vector3(10, 5, 10), zel::Vector3(10, 5, 20)}}};
-    const zel::FlightPath::Pose first = zel::FlightPath::pose(leg, 0);
-    EXPECT_NEAR(first.eye.x, 0.0f, 1e-4f);
-    EXPECT_NEAR(first.yaw, 90.0f, 1e-3f); // towards +x
-    const zel::FlightPath::Pose middle = zel::FlightPath::pose(leg, 5);
-    EXPECT_NEAR(middle.eye.x, 10.0f, 1e-4f);
-    EXPECT_NEAR(middle.eye.z, 0.0f, 1e-4f);
-    EXPECT_NEAR(middle.yaw, 0.0f, 1e-3f); // towards +z
-    const zel::FlightPath::Pose last = zel::FlightPath::pose(leg, 10);
-    EXPECT_NEAR(last.eye.y, 5.0f, 1e-4f);
-    // Frames outside the leg are clamped to its ends.
-    EXPECT_NEAR(zel::FlightPath::pose(leg, 99).eye.y, last.eye.y, 1e-6f);
-    EXPECT_NEAR(zel::FlightPath::pose(leg, -3).eye.x, first.eye.x, 1e-6f);
-
+    // Keys at frames 0, 5 and 10; frames outside the leg are clamped to its ends.
+    const struct {
+        int frame;
+        zel::Vector3 eye;
+        float yaw; // 90 looks towards +x, 0 towards +z
+    } poses[] = {{0, {0, 0, 0}, 90},
+                 {5, {10, 0, 0}, 0},
+                 {10, {10, 5, 10}, 0},
+                 {99, {10, 5, 10}, 0},
+                 {-3, {0, 0, 0}, 90}};
+    for (const auto& p : poses) {
+        zeltest::expectNear(zel::FlightPath::pose(leg, p.frame).eye, p.eye, 1e-4f);
+        EXPECT_NEAR(zel::FlightPath::pose(leg, p.frame).yaw, p.yaw, 1e-3f) << p.frame;
+    }
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(0, 1, 1)).pitch, 45.0f, 1e-3f);
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(0, -1, 0)).pitch, -88.0f, 1e-3f);
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(-1, 0, 0)).yaw, -90.0f, 1e-3f);

@@ -38,19 +38,13 @@ TEST(SgfWriterTest, ReaderSeesExactlyWhatWasWritten) {
     first.addQuad(q, quv, "x\\y\\plaster.jpg");
     const Vec3 t[3] = {{2, 3, 0}, {2, 3, -1.5}, {0, 3, 0}};
     const Vec2 tuv[3] = {{0.5, 0.25}, {0.75, 0.25}, {0.5, 0.5}};
-    first.addTriangle(t, tuv, "plaster.jpg"); // same file name: not repeated in the file
+    first.addTriangle(t, tuv, "plaster.jpg"); // same file name: left out of the file
     first.addTriangle(t, tuv, "door.jpg");
     const Vec3 s[3] = {{0, 0, 5}, {1, 0, 5}, {0, 1, 5}};
     doc.addMesh("second").addTriangle(s, tuv, "door.jpg"); // a new mesh starts without a texture name
     doc.addLight({1.5, 1.0, 0.5, 0.25, {1, 2, 3}});
 
-    const std::string xml = doc.toXml();
-    size_t textureElements = 0;
-    for (size_t at = xml.find("<texture>"); at != std::string::npos; at = xml.find("<texture>", at + 1))
-        ++textureElements;
-    EXPECT_EQ(3u, textureElements) << "the repeated plaster is left out, the new mesh's door kept";
-
-    const SGFFile file(writeScratch("roundtrip", xml));
+    const SGFFile file(writeScratch("roundtrip", doc.toXml()));
     ASSERT_EQ(2u, file.getMeshes().size());
     const zel::SGFMesh& m0 = file.getMeshes()[0];
     ASSERT_EQ(5u, m0.vertices.size());
