@@ -120,7 +120,7 @@ TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
     EXPECT_LT(r["night_ticks"].get<double>(), 3100);
 }
 
-TEST(FlightPathTest, PosesFollowTheKeysAndLookAtTheTarget) {
+TEST(FlightPathTest, PosesFollowTheKeysAndTheDemoCircleCloses) {
     zel::FlightPath::Leg leg{"leg",
                              11,
                              {{zel::Vector3(0, 0, 0), zel::Vector3(10, 0, 0)},
@@ -143,10 +143,9 @@ TEST(FlightPathTest, PosesFollowTheKeysAndLookAtTheTarget) {
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(0, 1, 1)).pitch, 45.0f, 1e-3f);
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(0, -1, 0)).pitch, -88.0f, 1e-3f);
     EXPECT_NEAR(zel::FlightPath::lookAt(zel::Vector3(0, 0, 0), zel::Vector3(-1, 0, 0)).yaw, -90.0f, 1e-3f);
-}
 
-// The segments' and legs' frame counts are pinned by the benchmark run above.
-TEST(FlightPathTest, DemoFlightLegsKeepTwoFramesAndTheCircleCloses) {
+    // The demo's legs never shrink below two frames, and its circle closes
+    // where it started, at roof height (its frame counts are pinned above).
     const zel::FlightPath path = zel::demoFlightPath(-1.0f);
     EXPECT_EQ(path.shortened(1000).frames(), 2 * 5);
     const zel::FlightPath::Leg& circle = path.getSegments()[0].legs[0];
