@@ -1,8 +1,9 @@
-// The model importer and viewer: real models of eight formats checked against
-// Assimp's own triangle counts and the SGF checker; the conversion of a
-// hand-built scene (baked transforms, axes, v flip, mirrored winding, left-out
-// parts); catalogue updates; texture paths kept inside the model's folder;
-// hostile files; and the viewer's frame of an imported model.
+// The model importer and viewer: real models of eight formats (pictures in
+// files and inside the model) checked against Assimp's own triangle counts and
+// the SGF checker; the conversion of a hand-built scene (baked transforms,
+// axes, v flip, mirrored winding, left-out parts); catalogue updates; texture
+// paths kept inside the model's folder; broken and oversized pictures; hostile
+// files; misused command lines; and the viewer's frame of an imported model.
 #include <gtest/gtest.h>
 
 #include <SDL/SDL_image.h>
