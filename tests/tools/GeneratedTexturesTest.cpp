@@ -1,6 +1,7 @@
 // The generated textures and catalogue as the engine will read them: written
-// twice into scratch folders (and once by the build into the run layout), then
-// decoded with the engine's Image and TextureResourceFile.
+// into a scratch folder (and once by the build into the run layout, whose bytes
+// and file list the asset manifest pins), then decoded with the engine's Image
+// and TextureResourceFile.
 #include "assetgen/Catalogue.h"
 #include "assetgen/CubeFaces.h"
 #include "assetgen/TextureSet.h"
@@ -18,17 +19,6 @@
 using namespace assetgen;
 
 namespace {
-
-// Every file the demo and its objects ask for by name.
-const char* const EXPECTED[] = {
-    "default.jpg",         "font.bmp",           "sky_back.jpg",   "sky_front.jpg",
-    "sky_left.jpg",        "sky_right.jpg",      "sky_bottom.jpg", "sky_top.jpg",
-    "water_back.jpg",      "water_front.jpg",    "water_left.jpg", "water_right.jpg",
-    "water_bottom.jpg",    "water_top.jpg",      "noise_0.jpg",    "firecolor.jpg",
-    "firemask.bmp",        "firenoise.jpg",      "heightmap.tga",  "gras_4_dl.tga",
-    "waterparticle_0.tga", "stone_wall.jpg",     "plaster.jpg",    "timber.jpg",
-    "roof_tiles.jpg",      "door.jpg",           "window.jpg",     "cobbles.jpg",
-    "well_stone.jpg",      "fountain_water.jpg", "wood.jpg"};
 
 std::unique_ptr<zel::Image> loadImage(const std::string& path, bool key = false, int r = 0, int g = 0,
                                       int b = 0) {
@@ -53,19 +43,17 @@ std::string texture(const std::string& name) {
 
 } // namespace
 
+// The build ran the generator program into the run layout: the library writes
+// the same bytes again.
 TEST(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRunAndLoads) {
-    const std::string runA = zeltest::scratchDir("assets_a"), runB = zeltest::scratchDir("assets_b");
-    ASSERT_TRUE(TextureSet::writeAll(runA) && Catalogue::write(runA));
-    ASSERT_TRUE(TextureSet::writeAll(runB) && Catalogue::write(runB));
-    EXPECT_EQ(TextureSet::fileNames().size(), sizeof(EXPECTED) / sizeof(EXPECTED[0]));
+    const std::string run = zeltest::scratchDir("assets");
+    ASSERT_TRUE(TextureSet::writeAll(run) && Catalogue::write(run));
     const std::map<std::string, int> depth = {
         {"heightmap.tga", 32}, {"waterparticle_0.tga", 32}, {"gras_4_dl.tga", 24}};
-    for (const std::string name : EXPECTED) {
+    for (const std::string& name : TextureSet::fileNames()) {
         SCOPED_TRACE(name);
-        const std::string a = zeltest::readFile(TextureSet::textureDir(runA) + name);
+        const std::string a = zeltest::readFile(TextureSet::textureDir(run) + name);
         ASSERT_FALSE(a.empty());
-        EXPECT_TRUE(a == zeltest::readFile(TextureSet::textureDir(runB) + name));
-        // The build ran the generator program into the run layout: same bytes.
         EXPECT_TRUE(a == zeltest::readFile(texture(name)));
 
         auto image = loadImage(texture(name));
@@ -78,9 +66,8 @@ TEST(GeneratedTextures, EveryFileIsWrittenWithTheSameBytesOnEveryRunAndLoads) {
             EXPECT_EQ(image->width * 1000 + image->height, name[0] == 's' ? 512512 : 256256);
         }
     }
-    const std::string catalogue = zeltest::readFile(runA + "/textures.xml");
+    const std::string catalogue = zeltest::readFile(run + "/textures.xml");
     EXPECT_FALSE(catalogue.empty());
-    EXPECT_EQ(catalogue, zeltest::readFile(runB + "/textures.xml"));
     EXPECT_EQ(catalogue, zeltest::readFile(runDir() + "/textures.xml"));
 }
 
@@ -183,17 +170,15 @@ TEST(GeneratedTextures, CatalogueReadsCleanlyAndFitsItsTextures) {
         [&] { catalogue = std::make_unique<zel::TextureResourceFile>(runDir() + "/textures.xml"); });
     EXPECT_EQ(out, "INFO: [TextureResourceFile] TextureResourceFile loaded.\n");
     ASSERT_TRUE(catalogue->isValid());
+    // Each entry loads as itself in the texture registry's own test; here the
+    // options the writer sets read back (no mipmaps: the font below).
     ASSERT_EQ(catalogue->getEntries().size(), Catalogue::entries().size());
-    bool clamped = false, noMipmaps = false, nearest = false;
+    bool clamped = false, nearest = false;
     for (const zel::TextureEntry& e : catalogue->getEntries()) {
-        SCOPED_TRACE(e.fileName);
-        EXPECT_FALSE(zeltest::readFile(texture(e.fileName)).empty());
         clamped = clamped || e.wrapS == GL_CLAMP;
-        noMipmaps = noMipmaps || !e.mipmaps;
         nearest = nearest || e.magFilter == GL_NEAREST;
     }
-    EXPECT_TRUE(clamped && noMipmaps && nearest);
-
+    EXPECT_TRUE(clamped && nearest);
     // The font is looked up without mipmaps, so its filter must not need them.
     ASSERT_TRUE(catalogue->hasEntry("font.bmp"));
     const zel::TextureEntry font = catalogue->getEntry("font.bmp");

@@ -1,7 +1,7 @@
 // The asset generator's file writers, decoded back through the engine's own image
 // loader: pixels come back upright, in the right channel order and with alpha.
-#include "assetgen/Catalogue.h"
 #include "assetgen/ImageWriter.h"
+#include "assetgen/Catalogue.h"
 #include "assetgen/TextureSet.h"
 
 #include "resources/Image.h"
@@ -96,17 +96,15 @@ TEST(ImageWriter, PaddedBmpAndDeterministicJpegLoadUpright) {
 
 TEST(ImageWriter, UnwritablePathFails) {
     const std::string dir = zeltest::scratchDir("imagewriter_fail");
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(ImageWriter::writeTga(dir + "/missing/folder/p.tga", cornerPicture(4, 4, 3)));
-    EXPECT_FALSE(ImageWriter::writeJpeg(dir, cornerPicture(4, 4, 3)));  // a folder, not a file
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("missing/folder/p.tga"), std::string::npos);
-    EXPECT_TRUE(ImageWriter::encodeJpeg(Raster(0, 0, 3), 90).empty());
-
-    // A run folder below a plain file can be neither created nor written.
     ASSERT_TRUE(ImageWriter::writeFile(dir + "/plain", {1, 2, 3}));
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(assetgen::TextureSet::writeAll(dir + "/plain/run"));
-    EXPECT_FALSE(assetgen::Catalogue::write(dir + "/plain/run"));
-    EXPECT_FALSE(::testing::internal::GetCapturedStderr().empty());
+    const std::string err = zeltest::captureStderr([&] {
+        EXPECT_FALSE(ImageWriter::writeTga(dir + "/missing/folder/p.tga", cornerPicture(4, 4, 3)));
+        EXPECT_FALSE(ImageWriter::writeJpeg(dir, cornerPicture(4, 4, 3))); // a folder, not a file
+        // A run folder below a plain file can be neither created nor written.
+        EXPECT_FALSE(assetgen::TextureSet::writeAll(dir + "/plain/run"));
+        EXPECT_FALSE(assetgen::Catalogue::write(dir + "/plain/run"));
+    });
+    EXPECT_NE(err.find("missing/folder/p.tga"), std::string::npos);
+    EXPECT_NE(err.find("plain/run"), std::string::npos);
+    EXPECT_TRUE(ImageWriter::encodeJpeg(Raster(0, 0, 3), 90).empty());
 }

@@ -1,8 +1,9 @@
-// The model importer and viewer: real models of six formats checked against
-// Assimp's own triangle counts and the SGF checker; the conversion of a
-// hand-built scene (baked transforms, axes, v flip, mirrored winding, left-out
-// parts); catalogue updates; texture paths kept inside the model's folder;
-// hostile files; and the viewer's frame of an imported model.
+// The model importer and viewer: real models of eight formats (pictures in
+// files and inside the model) checked against Assimp's own triangle counts and
+// the SGF checker; the conversion of a hand-built scene (baked transforms,
+// axes, v flip, mirrored winding, left-out parts); catalogue updates; texture
+// paths kept inside the model's folder; broken and oversized pictures; hostile
+// files; misused command lines; and the viewer's frame of an imported model.
 #include <gtest/gtest.h>
 
 #include <SDL/SDL_image.h>
@@ -66,7 +67,7 @@ std::set<std::string> filesUnder(const fs::path& dir) {
 
 } // namespace
 
-TEST(ImportTest, RealModelsOfSixFormatsPassTheCheckerWithAssimpsTriangleCount) {
+TEST(ImportTest, RealModelsOfEightFormatsPassTheCheckerWithAssimpsTriangleCount) {
     if (!fs::is_directory(MODELS))
         GTEST_SKIP() << "assimp-testmodels is not installed";
     const struct {
@@ -80,12 +81,17 @@ TEST(ImportTest, RealModelsOfSixFormatsPassTheCheckerWithAssimpsTriangleCount) {
         {"3DS/cube_with_diffuse_texture.3DS", 12, 1},
         {"PLY/cube.ply", 12, 1},
         {"STL/Spider_ascii.stl", 1368, 1},
+        // Pictures inside the model: by index, compressed and raw; by name, raw and compressed.
+        {"glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", 12, 1},
+        {"MDL/MDL3 (3DGS A4)/minigun.MDL", 576, 1},
+        {"MDL/MDL (HL1)/man.mdl", 190, 3},
+        {"FBX/box_orphant_embedded_texture.fbx", 12, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const fs::path dir = scratch("real");
         std::string out, err;
-        ASSERT_EQ(runCommand(importer() + " " + MODELS + c.file + " " + (dir / "model.sgf").string() +
+        ASSERT_EQ(runCommand(importer() + " '" + MODELS + c.file + "' " + (dir / "model.sgf").string() +
                                  " --texture-dir " + (dir / "textures").string(),
                              out, err, dir),
                   0)
@@ -136,14 +142,10 @@ TEST(ImportTest, ConversionBakesTransformsTurnsAxesFlipsVAndLeavesOutBadParts) {
     zelimport::ConversionStats stats;
     const auto document =
         zelimport::SceneConverter::convert(scene, "t", materials, {"m.jpg", "grey.bmp"}, 2.0, stats);
-    EXPECT_EQ(stats.triangles, 2u);
-    EXPECT_EQ(stats.lines, 1u);
-    EXPECT_EQ(stats.points, 1u);
-    EXPECT_EQ(stats.nonFinite, 1u);
-    EXPECT_EQ(stats.badIndices, 1u);
-    EXPECT_EQ(stats.badMeshRefs, 1u);
-    EXPECT_EQ(stats.meshes, 1u);
-    EXPECT_EQ(stats.vertices, 4u);
+    const std::vector<std::size_t> counts = {stats.triangles, stats.lines,      stats.points,
+                                             stats.nonFinite, stats.badIndices, stats.badMeshRefs,
+                                             stats.meshes,    stats.vertices};
+    EXPECT_EQ(counts, (std::vector<std::size_t>{2, 1, 1, 1, 1, 1, 1, 4}));
 
     const fs::path dir = scratch("convert");
     writeText(dir / "t.sgf", document.toXml());
@@ -183,7 +185,6 @@ TEST(ImportTest, CatalogueGainsOnlyNewEntriesAndKeepsItsText) {
     EXPECT_FALSE(entry.alpha);
     EXPECT_EQ(entry.minFilter, GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_TRUE(entry.mipmaps);
-    EXPECT_TRUE(catalogue.getEntry("a.jpg").alpha);
 
     for (const char* broken : {"<textures>", "<other/>", "not xml"})
         EXPECT_FALSE(zelimport::CatalogueUpdater::addEntries(broken, {"c.jpg"}, updated, added, reason))
@@ -223,6 +224,54 @@ TEST(ImportTest, TexturePathsResolveOnlyInsideTheModelsFolder) {
             EXPECT_NE(reason.find(c.reason), std::string::npos) << c.path << ": " << reason;
         }
     }
+}
+
+// Texture sources as a model names them: usable pictures are written once
+// each under names that do not collide, broken or oversized ones are refused
+// with the reason (the importer then puts a one-colour texture in their place).
+TEST(ImportTest, TextureExportWritesUsablePicturesOnceAndRefusesBrokenOnes) {
+    const fs::path dir = scratch("export");
+    fs::create_directories(dir / "sub");
+    fs::create_directories(dir / "out");
+    assetgen::Raster clear(2, 2, 4); // translucent: kept as a TGA with alpha
+    clear.fill([](int x, int) { return assetgen::Colour{1.0f, 0.0f, 0.0f, x * 0.5f}; });
+    ASSERT_TRUE(assetgen::ImageWriter::writeTga((dir / "glass.tga").string(), clear, true));
+    ASSERT_TRUE(assetgen::ImageWriter::writeTga((dir / "sub" / "glass.tga").string(), clear, true));
+    writeText(dir / "empty.png", "");
+    writeText(dir / "huge.gif", std::string("GIF89a\xff\xff\xff\xff", 10));
+    // A BMP header whose height is INT32_MIN, which has no positive counterpart.
+    writeText(dir / "huge.bmp",
+              "BM" + std::string(12, '\0') + std::string("\x28\0\0\0\4\0\0\0\0\0\0\x80", 12));
+    writeText(dir / "os2.bmp",
+              "BM" + std::string(12, '\0') + std::string("\x0c\0\0\0\x29\x23\1\0", 8) + std::string(4, '\0'));
+    writeText(dir / "junk.jpg", "not a picture");
+    writeText(dir / "big.png", "");
+    fs::resize_file(dir / "big.png", zelimport::TextureExporter::MAX_SOURCE_BYTES + 1);
+    const aiScene scene;
+    zelimport::TextureExporter exporter(scene, dir.string(), (dir / "out").string(), "m");
+    const struct {
+        const char* path;
+        const char* result; // the file written, or the start of the reason
+    } cases[] = {
+        {"glass.tga", "m_glass.tga"},
+        {"sub/glass.tga", "m_glass_2.tga"},
+        {"glass.tga", "m_glass.tga"},
+        {"empty.png", "is empty"},
+        {"huge.gif", "is too large (65535 x 65535, at most 8192)"},
+        {"huge.bmp", "is too large (4 x 2147483647, at most 8192)"},
+        {"os2.bmp", "is too large (9001 x 1, at most 8192)"},
+        {"junk.jpg", "cannot be decoded ("},
+        {"big.png", "is larger than 64 MB"},
+        {"*5", "names an embedded picture the model does not hold"},
+    };
+    for (const auto& c : cases) {
+        std::string reason;
+        const std::string name = exporter.exportTexture(c.path, reason);
+        EXPECT_EQ(name.empty() ? reason.substr(0, std::strlen(c.result)) : name, c.result) << c.path;
+    }
+    EXPECT_EQ(exporter.written(), (std::vector<std::string>{"m_glass.tga", "m_glass_2.tga"}));
+    EXPECT_EQ(zeltest::readFile((dir / "out" / "m_glass.tga").string()),
+              zeltest::readFile((dir / "glass.tga").string()));
 }
 
 TEST(ImportTest, HostileFilesFailCleanlyOrLoseOnlyTheBadPartsAndWriteNothingElsewhere) {
@@ -282,6 +331,32 @@ TEST(ImportTest, HostileFilesFailCleanlyOrLoseOnlyTheBadPartsAndWriteNothingElse
                             .isClean());
         }
     }
+}
+
+// Misused command lines, and a catalogue that cannot be updated after the model is written.
+TEST(ImportTest, CommandLinesAndCataloguesAreChecked) {
+    const fs::path dir = scratch("usage");
+    writeText(dir / "tri.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    writeText(dir / "empty.xml", "");
+    const struct {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"--formats", 0, "*.obj;"},
+        {"--bogus in.obj out.sgf", 2, "usage: world-of-ulmera-import IN OUT.sgf [--scale S]"},
+        {"in.obj out.sgf --scale 1e7", 1, "error: --scale needs a positive number, not '1e7'"},
+        {importer() + " " + dir.string(), 1, "error: " + dir.string() + " is not a file name"},
+        {(dir / "tri.obj").string() + " " + (dir / "tri.sgf").string() + " --catalogue " +
+             (dir / "empty.xml").string(),
+         1, "empty.xml is empty; the model and its textures are written"},
+    };
+    for (const auto& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(runCommand(importer() + " " + c.args, out, err, dir), c.status) << c.args;
+        EXPECT_NE((c.status == 0 ? out : err).find(c.message), std::string::npos) << out << err;
+    }
+    EXPECT_TRUE(fs::is_regular_file(dir / "tri.sgf"));
 }
 
 TEST(ImportTest, ViewerFramesAnImportedModelAndNeedsADisplay) {
