@@ -1,4 +1,5 @@
-// Image decoding: byte order per file type, colour key, extension rules and bad files.
+// Image decoding: byte order per file type, colour key, extension rules, and bad files (cut, noise, other
+// content, headers claiming huge sizes, fuzzer finds), which fail with the loader's two lines.
 
 #include "resources/Image.h"
 #include "support/GLContext.h"
@@ -6,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 using namespace zel;
 using zeltest::RGBA;
+using Bytes = std::vector<unsigned char>;
 
 namespace {
 
@@ -38,6 +41,23 @@ void expectPixels(const Image& image, const std::vector<RGBA>& pixels, bool with
                     (!withAlpha || p[3] == expected.a))
             << "pixel " << i;
     }
+}
+
+// Run-length TGA, 2 x 2: a run of two pixels, then a raw packet of two.
+const Bytes RLE = {0, 0,  10,   0,    0, 0, 0, 0,    0,  0,  0,  0,  2,  0, 2,
+                   0, 24, 0x20, 0x81, 1, 2, 3, 0x01, 10, 20, 30, 40, 50, 60};
+
+Bytes head(const Bytes& bytes, std::size_t size) {
+    return Bytes(bytes.begin(), bytes.begin() + size);
+}
+
+// A BMP with the width and height fields of its header replaced.
+Bytes withBmpSize(Bytes bmp, std::uint32_t width, std::uint32_t height) {
+    for (int i = 0; i < 4; ++i) {
+        bmp[18 + i] = (width >> (8 * i)) & 0xFF;
+        bmp[22 + i] = (height >> (8 * i)) & 0xFF;
+    }
+    return bmp;
 }
 
 } // namespace
@@ -80,7 +100,6 @@ TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidthAndKeyedToRgba) {
         EXPECT_EQ(out, "");
         ASSERT_TRUE(image->loaded);
         EXPECT_EQ(image->bitsPerPixel, 24);
-        EXPECT_EQ(image->width, 5);
         expectPixels(*image, pixels, false);
         image = load(dir + name, nullptr, true, 255, 0, 255);
         EXPECT_EQ(image->bitsPerPixel, 32);
@@ -94,9 +113,15 @@ TEST(ImageDecode, BmpAndTgaAreSwappedToRgbForAnyWidthAndKeyedToRgba) {
     pixels[2] = {255, 0, 255, 7};
     zeltest::writeTGA(dir + "/rgba.TGA", 3, 2, 32, pixels);
     auto image = load(dir + "/rgba.TGA", nullptr, true, 255, 0, 255);
-    ASSERT_TRUE(image->loaded);
     EXPECT_EQ(image->bitsPerPixel, 32);
     expectPixels(*image, pixels, true);
+
+    // Run-length TGA: a run of two pixels, then a raw packet of two.
+    zeltest::writeBytes(dir + "/rle.tga", RLE);
+    image = load(dir + "/rle.tga");
+    ASSERT_TRUE(image->loaded);
+    EXPECT_EQ(Bytes(image->data.get(), image->data.get() + 12),
+              Bytes({3, 2, 1, 3, 2, 1, 30, 20, 10, 60, 50, 40}));
 }
 
 TEST(ImageDecode, JpegKeepsItsByteOrderAndEightBitIsUnknown) {
@@ -120,7 +145,7 @@ TEST(ImageDecode, JpegKeepsItsByteOrderAndEightBitIsUnknown) {
         }
     }
 
-    const std::vector<unsigned char> indices = {1, 2, 3, 255, 0, 7, 9, 11, 200, 201};
+    const Bytes indices = {1, 2, 3, 255, 0, 7, 9, 11, 200, 201};
     zeltest::writeBMP8(dir + "/grey.bmp", 5, 2, indices);
     std::string out;
     auto image = load(dir + "/grey.bmp", &out, true, 0, 0, 0);
@@ -128,50 +153,111 @@ TEST(ImageDecode, JpegKeepsItsByteOrderAndEightBitIsUnknown) {
     ASSERT_TRUE(image->loaded);
     EXPECT_EQ(image->format, ImageFormat::UNKNOWN);
     EXPECT_EQ(image->bitsPerPixel, 8);
-    EXPECT_EQ(std::vector<unsigned char>(image->data.get(), image->data.get() + 10), indices);
+    EXPECT_EQ(Bytes(image->data.get(), image->data.get() + 10), indices);
 }
 
-TEST(ImageBadInput, EveryFailureReportsAndLoadsNothing) {
+TEST(ImageBadInput, EveryBadFileReportsAndLoadsNothing) {
     const std::string dir = zeltest::scratchDir("image_bad");
     zeltest::writeBMP24(dir + "/good.bmp", 8, 8, zeltest::gradient(8, 8));
-    const std::vector<unsigned char> bmp = zeltest::readBytes(dir + "/good.bmp");
+    const Bytes bmp = zeltest::readBytes(dir + "/good.bmp");
     zeltest::writeTGA(dir + "/good.tga", 8, 8, 24, zeltest::gradient(8, 8));
-    const std::vector<unsigned char> tga = zeltest::readBytes(dir + "/good.tga");
-    // Run-length TGA, 2 x 2: a run of two pixels, then a raw packet of two.
-    std::vector<unsigned char> rle = {0, 0,  10,   0,    0, 0, 0, 0,    0,  0,  0,  0,  2,  0, 2,
-                                      0, 24, 0x20, 0x81, 1, 2, 3, 0x01, 10, 20, 30, 40, 50, 60};
-    zeltest::writeBytes(dir + "/rle.tga", rle);
-    auto image = load(dir + "/rle.tga");
-    ASSERT_TRUE(image->loaded);
-    EXPECT_EQ(std::vector<unsigned char>(image->data.get(), image->data.get() + 12),
-              std::vector<unsigned char>({3, 2, 1, 3, 2, 1, 30, 20, 10, 60, 50, 40}));
-
-    auto cut = [&](const std::string& name, const std::vector<unsigned char>& bytes, std::size_t size) {
-        zeltest::writeBytes(dir + name, std::vector<unsigned char>(bytes.begin(), bytes.begin() + size));
-        return name;
-    };
-    std::vector<unsigned char> noise(500);
+    const Bytes tga = zeltest::readBytes(dir + "/good.tga");
+    Bytes noise(500);
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<unsigned char>((i * 7919 + 13) % 251);
-    const std::vector<unsigned char> jpegHeader = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
-                                                   0,    1,    1,    0,    0, 1,  0,   1,   0,   0};
+    const Bytes jpegHeader = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
+                              0,    1,    1,    0,    0, 1,  0,   1,   0,   0};
+    const struct {
+        const char* name;
+        Bytes bytes;
+        bool empty = false; // loads, silently, with no pixels
+    } files[] = {
+        {"/empty.bmp", {}},
+        {"/empty.tga", {}},
+        {"/empty.jpg", {}},
+        {"/cut.bmp", head(bmp, 100)},
+        {"/header.bmp", head(bmp, 54)},
+        {"/cut.tga", head(tga, 40)},
+        {"/cut_rle.tga", head(RLE, RLE.size() - 1)},
+        {"/cut_run.tga", head(RLE, RLE.size() - 7)},
+        {"/noise.jpg", noise},
+        {"/header.jpg", jpegHeader},
+        {"/jpeg.tga", jpegHeader},
+        // Content the general decoder would take under a .jpg name: GIF, PNM, and a PNG whose
+        // claimed 100000 x 100000 must be refused like the formats' own headers.
+        {"/gif.jpg", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0,   0, 0, ',', 0,
+                      0,   0,   0,   1,   0,   1,   0, 0, 2, 2, 'D', 1, 0, ';'}},
+        {"/pnm.jpg", {'P', '6', ' ', '1', ' ', '1', ' ', '2', '5', '5', '\n', 1, 2, 3}},
+        {"/png.jpg", {0x89, 'P',  'N',  'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,
+                      1,    0x86, 0xA0, 0,   1,    0x86, 0xA0, 8,    2, 0, 0, 0,  0,   0,   0,   0}},
+        // 100000 x 1 (each side alone is over the limit), 100000 x 100000, and with top-down rows.
+        {"/wide.bmp", withBmpSize(bmp, 100000, 1)},
+        {"/huge.bmp", withBmpSize(bmp, 100000, 100000)},
+        {"/topdown.bmp", withBmpSize(bmp, 100000, static_cast<std::uint32_t>(-100000))},
+        // 16384 x 16384 is within each side's limit but over the pixel count; TGA sizes are
+        // 16-bit, so 65535 x 65535 at 32 bits is the largest claim.
+        {"/square.tga", {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x40, 0x00, 0x40, 24, 0}},
+        {"/huge.tga", {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 0}},
+        // A JPEG frame header claiming 65500 x 65500 after an application segment.
+        {"/huge.jpg",
+         {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 0x11, 8, 0xFF, 0xDC, 0xFF, 0xDC, 3, 1, 0x11, 0}},
+        // Found by fuzzing (fuzz/ImageFuzzer.cpp): the decoder gives a surface without pixel memory,
+        // and nothing may be copied from it (a null source even for zero bytes is a fault the
+        // sanitizer build stops on). Run-length 0 x 1 at 32 bits with a two-byte id field, 0 x 3, 3 x 0.
+        {"/zero_width.TGA",
+         {0x02, 0, 0x0a, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0, 0x20, 0x08, 0x84, 0, 0, 0xff},
+         true},
+        {"/zero_width.tga", {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 24, 0x20}, true},
+        {"/zero_height.tga", {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 24, 0x20}, true},
+    };
     std::filesystem::create_directory(dir + "/folder.bmp");
     std::filesystem::create_directory(dir + "/folder.tga");
-    for (const std::string& name :
-         {cut("/empty.bmp", bmp, 0), cut("/empty.tga", tga, 0), cut("/empty.jpg", bmp, 0),
-          cut("/cut.bmp", bmp, 100), cut("/header.bmp", bmp, 54), cut("/cut.tga", tga, 40),
-          cut("/cut_rle.tga", rle, rle.size() - 1), cut("/cut_run.tga", rle, rle.size() - 7),
-          cut("/noise.jpg", noise, noise.size()), cut("/header.jpg", jpegHeader, jpegHeader.size()),
-          cut("/jpeg.tga", jpegHeader, jpegHeader.size()), std::string("/folder.bmp"),
-          std::string("/folder.tga")}) {
-        std::string out;
-        image = load(dir + name, &out);
-        EXPECT_EQ(out, decodeFailure(dir + name)) << name;
-        EXPECT_FALSE(image->loaded) << name;
-        EXPECT_EQ(image->data, nullptr) << name;
+    std::vector<std::pair<std::string, bool>> names = {{"/folder.bmp", false}, {"/folder.tga", false}};
+    for (const auto& file : files) {
+        zeltest::writeBytes(dir + file.name, file.bytes);
+        names.emplace_back(file.name, file.empty);
     }
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& [name, empty] : names) {
+        std::string out;
+        auto image = load(dir + name, &out, true, 255, 0, 255);
+        EXPECT_EQ(out, empty ? "" : decodeFailure(dir + name)) << name;
+        EXPECT_EQ(image->loaded, empty) << name;
+        EXPECT_EQ(image->width * image->height, 0) << name;
+        EXPECT_TRUE(empty || image->data == nullptr) << name;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     std::string out;
     EXPECT_FALSE(load(dir + "/missing.bmp", &out)->loaded);
     EXPECT_EQ(out, "[Image]: Error: Could not open file.\n[Image]: Error: Could not load image <" + dir +
                        "/missing.bmp>.\n");
+}
+
+TEST(ImageBudget, ImagesAreRefusedByPixelCountAndByTheLiveTotal) {
+    const std::string dir = zeltest::scratchDir("image_budget");
+    // Any shape within the pixel count loads.
+    zeltest::writeBMP24(dir + "/tall.bmp", 1, 20000, std::vector<RGBA>(20000, {1, 2, 3, 255}));
+    EXPECT_EQ(load(dir + "/tall.bmp")->height, 20000);
+    // An 8 x 8 JPEG whose header claims 4096 x 4096 (the decoder fills what the
+    // data lacks) loads until the live total would pass MAX_TOTAL_PIXELS.
+    ASSERT_TRUE(zeltest::writeJPEG(dir + "/claim.jpg", 8, 8, zeltest::gradient(8, 8)));
+    Bytes jpeg = zeltest::readBytes(dir + "/claim.jpg");
+    for (std::size_t i = 2; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = jpeg[i + 7] = 0x10, jpeg[i + 6] = jpeg[i + 8] = 0x00;
+            break;
+        }
+    }
+    zeltest::writeBytes(dir + "/claim.jpg", jpeg);
+    std::vector<std::unique_ptr<Image>> kept;
+    std::string err;
+    while (kept.size() < 8 && err.empty()) {
+        const bool room = Image::getLivePixels() + 4096 * 4096 <= Image::MAX_TOTAL_PIXELS;
+        err = zeltest::captureStderr([&] { kept.push_back(load(dir + "/claim.jpg")); });
+        ASSERT_EQ(kept.back()->loaded, room);
+    }
+    EXPECT_EQ(err, "ERROR: [Image] " + dir +
+                       "/claim.jpg: 4096 x 4096 pixels would take the images loaded past 33554432 pixels.\n");
+    kept.clear();
+    EXPECT_TRUE(load(dir + "/claim.jpg")->loaded);
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -50,12 +52,14 @@ TEST(TextureResourceFile, ReadsEverySetting) {
         "  <alpha enabled=\"true\"><alphablend red=\"255\" green=\" 12abc\" blue=\"-5\"/></alpha>"
         "  <filter minfilter=\"nearest\" magfilter=\"nearest\"/><wrap s=\"clamp\" t=\"repeat\"/>"
         "  <unknown minfilter=\"linear\"/></texture>"
-        "<texture><filename>mip.tga</filename><filter minfilter=\"nearest_mipmap_linear\"/><wrap t=\"clamp\"/>"
+        "<texture><filename>mip.tga</filename><filter minfilter=\"nearest_mipmap_linear\"/><wrap "
+        "t=\"clamp\"/>"
         "</texture>"
         "<texture><filename>reset.jpg</filename><filter minfilter=\"linear\" magfilter=\"nearest\"/>"
         "  <wrap s=\"clamp\" t=\"clamp\"/><filter/><wrap/></texture>"
         "<texture><filename>odd.jpg</filename><filter minfilter=\"LINEAR\" magfilter=\"bilinear\"/>"
-        "  <wrap s=\"CLAMP\" t=\"mirror\"/><alpha enabled=\"True\"><alphablend red=\"abc\"/></alpha></texture>"
+        "  <wrap s=\"CLAMP\" t=\"mirror\"/><alpha enabled=\"True\"><alphablend "
+        "red=\"abc\"/></alpha></texture>"
         "<texture><filename>alpha.jpg</filename>"
         "  <alpha enabled=\"true\"><alphablend red=\"1\" green=\"2\" blue=\"3\"/></alpha>"
         "  <alpha><alphablend green=\"9\"/></alpha><alpha enabled=\"no\"><x/><alphablend red=\"7\"/></alpha>"
@@ -95,12 +99,14 @@ TEST(TextureResourceFile, ReadsEverySetting) {
 }
 
 TEST(TextureResourceFile, ReadingStopsAtTheFirstMalformedEntry) {
-    for (const char* middle : {"<texture><alpha/><filename>b.jpg</filename></texture>", "<texture>text</texture>",
-                               "<texture><filename/></texture>", "<texture><filename><x/>b</filename></texture>"}) {
+    for (const char* middle :
+         {"<texture><alpha/><filename>b.jpg</filename></texture>", "<texture>text</texture>",
+          "<texture><filename/></texture>", "<texture><filename><x/>b</filename></texture>"}) {
         std::string out;
-        auto catalogue = readCatalogue(std::string("<textures><texture><filename>a.jpg</filename></texture>") +
-                                           middle + "<texture><filename>c.jpg</filename></texture></textures>",
-                                       &out);
+        auto catalogue =
+            readCatalogue(std::string("<textures><texture><filename>a.jpg</filename></texture>") + middle +
+                              "<texture><filename>c.jpg</filename></texture></textures>",
+                          &out);
         EXPECT_EQ(out, "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n") << middle;
         EXPECT_FALSE(catalogue->isValid());
         ASSERT_EQ(catalogue->getEntries().size(), 1u) << middle;
@@ -108,17 +114,71 @@ TEST(TextureResourceFile, ReadingStopsAtTheFirstMalformedEntry) {
     }
 }
 
-TEST(TextureResourceFile, MissingOrUnparsableFilesAreEmptyCatalogues) {
-    std::unique_ptr<TextureResourceFile> catalogue;
-    const std::string path = zeltest::scratchDir("catalogue_missing") + "/none.xml";
-    EXPECT_EQ(zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(path); }), LOADED);
-    EXPECT_TRUE(catalogue->getEntries().empty());
-    for (const char* text : {"", "not xml", "<textures><texture><filename>a.jpg</filename>"}) {
+TEST(TextureResourceFile, MissingUnparsableAndHostileFilesAreEmptyCatalogues) {
+    const std::string dir = zeltest::scratchDir("catalogue_empty");
+    std::filesystem::create_directory(dir + "/folder.xml");
+    std::string deep = "<textures>";
+    for (int i = 0; i < 5000; ++i)
+        deep += "<texture>";
+    const struct {
+        std::string name, text, err;
+    } cases[] = {
+        {"missing.xml", "", ""},
+        {"empty.xml", "", ""},
+        {"text.xml", "not xml", ""},
+        {"open.xml", "<textures><texture><filename>a.jpg</filename>", ""},
+        {"folder.xml", "",
+         "ERROR: [TextureResourceFile] " + dir + "/folder.xml is not a regular file; it is not read.\n"},
+        // Nesting beyond the parser's depth limit.
+        {"deep.xml", deep, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        if (c.name != "missing.xml" && c.name != "folder.xml")
+            zeltest::writeFile(dir, c.name, c.text);
+        std::unique_ptr<TextureResourceFile> catalogue;
         std::string out;
-        ::testing::internal::CaptureStderr();
-        catalogue = readCatalogue(text, &out);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(out, LOADED) << text;
-        EXPECT_TRUE(catalogue->getEntries().empty()) << text;
+        const std::string err = zeltest::captureStderr([&] {
+            out = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(path); });
+        });
+        EXPECT_EQ(err, c.err) << c.name;
+        EXPECT_EQ(out, LOADED) << c.name;
+        EXPECT_TRUE(catalogue->isValid()) << c.name;
+        EXPECT_TRUE(catalogue->getEntries().empty()) << c.name;
     }
+}
+
+TEST(TextureResourceFile, HugeFilesAreRefusedAndThousandsOfDuplicatesKept) {
+    const std::string dir = zeltest::scratchDir("catalogue_hostile");
+    // A file over the size limit is refused without parsing.
+    const std::string big =
+        zeltest::writeFile(dir, "big.xml",
+                           "<textures><texture><filename>a.jpg</filename></texture>" +
+                               std::string(TextureResourceFile::MAX_FILE_BYTES, ' ') + "</textures>");
+    std::string out;
+    std::unique_ptr<TextureResourceFile> catalogue;
+    const std::string err = zeltest::captureStderr([&] {
+        out = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(big); });
+    });
+    EXPECT_EQ(err, "ERROR: [TextureResourceFile] " + big +
+                       " is larger than its size limit (4194304 bytes); it is not read.\n");
+    EXPECT_EQ(out, "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n");
+    EXPECT_TRUE(catalogue->getEntries().empty());
+    EXPECT_FALSE(catalogue->isValid());
+
+    // 5000 entries for one name, each with another key colour: all are kept in file order, and
+    // lookups answer with the first, without time growing with the square of the count.
+    std::string text = "<textures>";
+    for (int i = 0; i < 5000; ++i) {
+        text += "<texture><filename>same.bmp</filename><alpha enabled='true'><alphablend red='" +
+                std::to_string(i % 256) + "' green='" + std::to_string(i) + "' blue='1'/></alpha></texture>";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    catalogue = readCatalogue(text + "<texture><filename>last.bmp</filename></texture></textures>", &out);
+    EXPECT_EQ(out, LOADED);
+    ASSERT_EQ(catalogue->getEntries().size(), 5001u);
+    EXPECT_EQ(catalogue->getEntries()[4999].green, 4999);
+    EXPECT_EQ(catalogue->getEntry("same.bmp").green, 0);
+    EXPECT_TRUE(catalogue->hasEntry("last.bmp"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }

@@ -120,16 +120,6 @@ TEST_F(TextureTest, FullFormAppliesEverySettingAndUploadsOddWidthsExactly) {
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4);
-
-    // A 32-bit image keeps its own alpha and still counts as keyed.
-    zeltest::writeTGA(dir + "/alpha.tga", 2, 2, 32, zeltest::gradient(2, 2, 77));
-    auto own = TextureFactory::createTexture(dir + "/alpha.tga", "own", true, 0, 0, 0, GL_LINEAR, GL_LINEAR,
-                                             GL_REPEAT, GL_REPEAT, true);
-    EXPECT_TRUE(own->hasAlpha());
-    EXPECT_EQ(describe(*own), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 2, GL_RGBA));
-    back = readBack(GL_TEXTURE_2D, GL_RGBA, 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(back[i * 4 + 3], 77);
 }
 
 TEST_F(TextureTest, CubeMapFacesInTableOrder) {
@@ -175,23 +165,22 @@ class TextureDatabaseTest : public zeltest::GLTest {
 protected:
     void SetUp() override {
         zeltest::GLTest::SetUp();
-        dir = zeltest::scratchDir("registry") + "/";
+        root = zeltest::scratchDir("registry");
+        dir = root + "/textures/";
+        std::filesystem::create_directory(dir);
         ASSERT_TRUE(zeltest::writeJPEG(dir + "default.jpg", 8, 8, zeltest::gradient(8, 8)));
         std::vector<RGBA> pixels = zeltest::gradient(4, 4);
         pixels[0] = {10, 20, 30, 255};
         pixels[5] = {0, 0, 0, 255};
-        for (const char* name :
-             {"a.bmp", "b.bmp", "nearest.bmp", "padded.bmp", "font.bmp", "twice.bmp", "sky.bmp"})
+        for (const char* name : {"a.bmp", "b.bmp", "nearest.bmp", "font.bmp", "sky.bmp"})
             zeltest::writeBMP24(dir + name, 4, 4, pixels);
+        zeltest::writeBMP24(root + "/outside.bmp", 2, 2, pixels);
         std::ofstream(dir + "textures.xml")
             << "<textures><texture><filename>nearest.bmp</filename><filter minfilter=\"nearest\" "
                "magfilter=\"nearest\"/><wrap s=\"clamp\" t=\"clamp\"/></texture>"
-               "<texture><filename> padded.bmp </filename><filter minfilter=\"nearest\"/></texture>"
                "<texture><filename>font.bmp</filename><alpha><alphablend red=\"10\" green=\"20\" "
                "blue=\"30\"/>"
                "</alpha><filter minfilter=\"linear\"/></texture>"
-               "<texture><filename>twice.bmp</filename><wrap s=\"clamp\"/></texture>"
-               "<texture><filename>twice.bmp</filename><wrap t=\"clamp\"/></texture>"
                "<texture><filename>sky.bmp</filename><alpha enabled=\"true\"/><filter minfilter=\"linear\"/>"
                "</texture></textures>";
     }
@@ -205,7 +194,7 @@ protected:
         return registry;
     }
 
-    std::string dir;
+    std::string root, dir;
 };
 
 } // namespace
@@ -275,14 +264,8 @@ TEST_F(TextureDatabaseTest, MissingFilesGiveTheDefaultEveryTime) {
 
 TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     auto registry = open();
-    const GLint TRILINEAR = GL_LINEAR_MIPMAP_LINEAR;
     EXPECT_EQ(describe(*registry->getTexture("nearest.bmp")),
               describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
-    // The entry " padded.bmp " never matches: defaults apply.
-    EXPECT_EQ(describe(*registry->getTexture("padded.bmp")),
-              describe(TRILINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 3, GL_RGB));
-    EXPECT_EQ(describe(*registry->getTexture("twice.bmp")),
-              describe(TRILINEAR, GL_LINEAR, GL_CLAMP, GL_REPEAT, 3, GL_RGB));
     Texture* keyed = registry->getTexture("sky.bmp"); // catalogue alpha with the default black key
     EXPECT_TRUE(keyed->hasAlpha());
     EXPECT_EQ(describe(*keyed), describe(GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_RGBA));
@@ -305,6 +288,22 @@ TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
     Texture* face = registry->getClampedTexture("skyface", "sky.bmp");
     EXPECT_FALSE(face->hasAlpha());
     EXPECT_EQ(describe(*face), describe(GL_NEAREST, GL_NEAREST, GL_CLAMP, GL_CLAMP, 1, GL_RGB));
+}
+
+TEST_F(TextureDatabaseTest, NamesLeavingTheTextureFolderGetTheDefault) {
+    auto registry = open();
+    const std::string err = zeltest::captureStderr([&] {
+        EXPECT_EQ(registry->getTexture("../outside.bmp"), registry->getDefaultTexture());
+        EXPECT_EQ(registry->getTexture(root + "/outside.bmp"), registry->getDefaultTexture());
+        EXPECT_EQ(registry->getAlphaTexture("../outside.bmp", "a"), registry->getDefaultTexture());
+        EXPECT_EQ(registry->getClampedTexture("c", std::string("a.bmp\0", 6)), registry->getDefaultTexture());
+    });
+    EXPECT_EQ(registry->getTextureCount(), 0);
+    EXPECT_EQ(err.rfind("ERROR: [TextureDatabase] Texture name \"../outside.bmp\" leaves the "
+                        "texture directory; the default texture is used.\n",
+                        0),
+              0u)
+        << err;
 }
 
 TEST_F(TextureDatabaseTest, ProgramRegistryUsesTheRunLayout) {
