@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 
 using namespace zel;
 
@@ -65,30 +64,6 @@ TEST(DataFile, PipesDevicesAndOversizedFilesAreNeverRead) {
                        "1048576 bytes of a regular file); the source is empty.\nERROR: [GPUProgram] " + dir +
                        "/pipe.txt" + notRegular + "1048576 bytes of a regular file); the source is empty.\n");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-TEST(DataFile, UnreadableFilesFailLikeMissingOnes) {
-    const std::string dir = zeltest::scratchDir("data_file_unreadable");
-    zeltest::writeBMP24(dir + "/locked.bmp", 2, 2, zeltest::gradient(2, 2));
-    zeltest::writeFile(dir, "locked.txt", "void main() {}");
-    zeltest::writeFile(dir, "locked.xml",
-                       "<textures><texture><filename>a.jpg</filename></texture></textures>");
-    for (const char* name : {"/locked.bmp", "/locked.txt", "/locked.xml"})
-        chmod((dir + name).c_str(), 0);
-    if (FILE* probe = std::fopen((dir + "/locked.bmp").c_str(), "rb")) {
-        std::fclose(probe);
-        GTEST_SKIP() << "this process reads files whose permission bits forbid it (running as root), so an "
-                        "unreadable file cannot be made here; missing files cover the same failure paths";
-    }
-    std::string bytes;
-    EXPECT_EQ(readDataFile(dir + "/locked.bmp", 1000, bytes), DataFileStatus::READ_ERROR);
-    std::string out = zeltest::captureStdout([&] {
-        EXPECT_FALSE(Image(dir + "/locked.bmp", false, 0, 0, 0).loaded);
-        EXPECT_TRUE(TextureResourceFile(dir + "/locked.xml").getEntries().empty());
-    });
-    EXPECT_EQ(out, "[Image]: Error: Could not open file.\n[Image]: Error: Could not load image <" + dir +
-                       "/locked.bmp>.\nINFO: [TextureResourceFile] TextureResourceFile loaded.\n");
-    EXPECT_EQ(GPUProgram::readSourceFile(dir + "/locked.txt"), "");
 }
 
 TEST(DataFile, ContainedNames) {

@@ -1,5 +1,5 @@
-// Reading the texture catalogue: the elements and attributes it understands,
-// the stop at a malformed entry, and missing or unparsable files.
+// Reading the texture catalogue: the elements and attributes it understands, the stop at a malformed
+// entry, and missing, unparsable and hostile files.
 
 #include "resources/TextureResourceFile.h"
 #include "support/GLContext.h"
@@ -8,54 +8,50 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <tuple>
 
 using namespace zel;
 
 namespace {
 
 const char* const LOADED = "INFO: [TextureResourceFile] TextureResourceFile loaded.\n";
+const char* const FAILED = "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n";
 
-std::unique_ptr<TextureResourceFile> readCatalogue(const std::string& text, std::string* output) {
-    const std::string path = zeltest::scratchDir("catalogue") + "/textures.xml";
-    std::ofstream(path, std::ios::binary) << text;
+// The catalogue read from path, with what it printed on standard output and error.
+std::unique_ptr<TextureResourceFile> read(const std::string& path, std::string* out, std::string* err) {
     std::unique_ptr<TextureResourceFile> catalogue;
-    *output = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(path); });
+    *err = zeltest::captureStderr([&] {
+        *out = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(path); });
+    });
     return catalogue;
 }
 
 // alpha, key colour, filters, mipmaps and wrap modes in one comparable line.
-std::string describe(const TextureEntry& e) {
-    std::ostringstream s;
-    s << e.alpha << " " << e.red << "," << e.green << "," << e.blue << " min " << e.minFilter << " mag "
-      << e.magFilter << " mip " << e.mipmaps << " wrap " << e.wrapS << "," << e.wrapT;
-    return s.str();
+std::string describe(bool alpha, int r, int g, int b, GLint min, GLint mag, bool mip, GLint s, GLint t) {
+    std::ostringstream line;
+    line << alpha << " " << r << "," << g << "," << b << " min " << min << " mag " << mag << " mip " << mip
+         << " wrap " << s << "," << t;
+    return line.str();
 }
 
-std::string describe(bool alpha, int r, int g, int b, GLint min, GLint mag, bool mip, GLint s, GLint t) {
-    TextureEntry e;
-    std::tie(e.alpha, e.red, e.green, e.blue, e.minFilter, e.magFilter, e.mipmaps, e.wrapS, e.wrapT) =
-        std::make_tuple(alpha, r, g, b, min, mag, mip, s, t);
-    return describe(e);
+std::string describe(const TextureEntry& e) {
+    return describe(e.alpha, e.red, e.green, e.blue, e.minFilter, e.magFilter, e.mipmaps, e.wrapS, e.wrapT);
 }
 
 } // namespace
 
 TEST(TextureResourceFile, ReadsEverySetting) {
-    std::string out;
-    auto catalogue = readCatalogue(
-        "<textures>"
-        "<texture><filename>plain.jpg</filename></texture>"
+    const std::string path = zeltest::writeFile(
+        zeltest::scratchDir("catalogue"), "textures.xml",
+        "<textures><texture><filename>plain.jpg</filename></texture>"
         "<texture><!-- skipped --><filename>font.bmp</filename> text "
         "  <alpha enabled=\"true\"><alphablend red=\"255\" green=\" 12abc\" blue=\"-5\"/></alpha>"
         "  <filter minfilter=\"nearest\" magfilter=\"nearest\"/><wrap s=\"clamp\" t=\"repeat\"/>"
         "  <unknown minfilter=\"linear\"/></texture>"
         "<texture><filename>mip.tga</filename><filter minfilter=\"nearest_mipmap_linear\"/><wrap "
         "t=\"clamp\"/>"
-        "</texture>"
-        "<texture><filename>reset.jpg</filename><filter minfilter=\"linear\" magfilter=\"nearest\"/>"
+        "</texture><texture><filename>reset.jpg</filename><filter minfilter=\"linear\" "
+        "magfilter=\"nearest\"/>"
         "  <wrap s=\"clamp\" t=\"clamp\"/><filter/><wrap/></texture>"
         "<texture><filename>odd.jpg</filename><filter minfilter=\"LINEAR\" magfilter=\"bilinear\"/>"
         "  <wrap s=\"CLAMP\" t=\"mirror\"/><alpha enabled=\"True\"><alphablend "
@@ -63,109 +59,87 @@ TEST(TextureResourceFile, ReadsEverySetting) {
         "<texture><filename>alpha.jpg</filename>"
         "  <alpha enabled=\"true\"><alphablend red=\"1\" green=\"2\" blue=\"3\"/></alpha>"
         "  <alpha><alphablend green=\"9\"/></alpha><alpha enabled=\"no\"><x/><alphablend red=\"7\"/></alpha>"
-        "</texture>"
-        "<texture><filename> padded.jpg </filename></texture>"
+        "</texture><texture><filename> padded.jpg </filename></texture>"
         "<texture><filename>padded.jpg</filename><filter minfilter=\"nearest\"/></texture>"
         "<texture><filename>padded.jpg</filename><filter minfilter=\"linear\"/></texture>"
-        "<nested><texture><filename>nested.jpg</filename></texture></nested>"
-        "</textures>",
-        &out);
-    EXPECT_EQ(out, LOADED);
+        "<nested><texture><filename>nested.jpg</filename></texture></nested></textures>");
+    std::string out, err;
+    auto catalogue = read(path, &out, &err);
+    EXPECT_EQ(out + err, LOADED);
     EXPECT_TRUE(catalogue->isValid());
     EXPECT_EQ(catalogue->getEntries().size(), 9u);
     const GLint TRILINEAR = GL_LINEAR_MIPMAP_LINEAR;
-    EXPECT_EQ(describe(catalogue->getEntry("plain.jpg")),
-              describe(false, 0, 0, 0, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT));
-    EXPECT_EQ(describe(catalogue->getEntry("font.bmp")),
-              describe(true, 255, 12, -5, GL_NEAREST, GL_NEAREST, false, GL_CLAMP, GL_REPEAT));
-    EXPECT_EQ(describe(catalogue->getEntry("mip.tga")),
-              describe(false, 0, 0, 0, GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, true, GL_REPEAT, GL_CLAMP));
-    // A later filter or wrap element replaces an earlier one in full; unknown
-    // values keep the reset values; names and values are case-sensitive.
-    EXPECT_EQ(describe(catalogue->getEntry("reset.jpg")),
-              describe(false, 0, 0, 0, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT));
-    EXPECT_EQ(describe(catalogue->getEntry("odd.jpg")),
-              describe(false, 0, 0, 0, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT));
-    // A later alpha element overrides only what it carries; alphablend counts
-    // only as the first element child.
-    EXPECT_EQ(describe(catalogue->getEntry("alpha.jpg")),
-              describe(false, 1, 9, 3, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT));
-    // File names are verbatim, the first of two entries counts, and only
-    // texture elements directly under the root are entries.
-    EXPECT_TRUE(catalogue->hasEntry(" padded.jpg "));
-    EXPECT_EQ(catalogue->getEntry("padded.jpg").minFilter, GL_NEAREST);
+    const std::string plain = describe(false, 0, 0, 0, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT);
+    const struct {
+        const char* name;
+        std::string settings;
+    } entries[] = {
+        {"plain.jpg", plain},
+        {"font.bmp", describe(true, 255, 12, -5, GL_NEAREST, GL_NEAREST, false, GL_CLAMP, GL_REPEAT)},
+        {"mip.tga", describe(false, 0, 0, 0, GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, true, GL_REPEAT, GL_CLAMP)},
+        // A later filter or wrap element replaces an earlier one in full; unknown values keep the
+        // reset values; names and values are case-sensitive.
+        {"reset.jpg", plain},
+        {"odd.jpg", plain},
+        // A later alpha element overrides only what it carries; alphablend counts only as the first
+        // element child.
+        {"alpha.jpg", describe(false, 1, 9, 3, TRILINEAR, GL_LINEAR, true, GL_REPEAT, GL_REPEAT)},
+        // File names are verbatim, and the first of two entries counts.
+        {" padded.jpg ", plain},
+        {"padded.jpg", describe(false, 0, 0, 0, GL_NEAREST, GL_LINEAR, false, GL_REPEAT, GL_REPEAT)},
+    };
+    for (const auto& e : entries) {
+        EXPECT_TRUE(catalogue->hasEntry(e.name)) << e.name;
+        EXPECT_EQ(describe(catalogue->getEntry(e.name)), e.settings) << e.name;
+    }
+    // Only texture elements directly under the root are entries.
     EXPECT_FALSE(catalogue->hasEntry("nested.jpg"));
     EXPECT_FALSE(catalogue->hasEntry("FONT.BMP"));
 }
 
-TEST(TextureResourceFile, ReadingStopsAtTheFirstMalformedEntry) {
-    for (const char* middle :
-         {"<texture><alpha/><filename>b.jpg</filename></texture>", "<texture>text</texture>",
-          "<texture><filename/></texture>", "<texture><filename><x/>b</filename></texture>"}) {
-        std::string out;
-        auto catalogue =
-            readCatalogue(std::string("<textures><texture><filename>a.jpg</filename></texture>") + middle +
-                              "<texture><filename>c.jpg</filename></texture></textures>",
-                          &out);
-        EXPECT_EQ(out, "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n") << middle;
-        EXPECT_FALSE(catalogue->isValid());
-        ASSERT_EQ(catalogue->getEntries().size(), 1u) << middle;
-        EXPECT_EQ(catalogue->getEntries()[0].fileName, "a.jpg");
-    }
-}
-
-TEST(TextureResourceFile, MissingUnparsableAndHostileFilesAreEmptyCatalogues) {
-    const std::string dir = zeltest::scratchDir("catalogue_empty");
+TEST(TextureResourceFile, BadFilesAreEmptyCataloguesAndAMalformedEntryStopsTheReading) {
+    const std::string dir = zeltest::scratchDir("catalogue_bad");
     std::filesystem::create_directory(dir + "/folder.xml");
     std::string deep = "<textures>";
     for (int i = 0; i < 5000; ++i)
         deep += "<texture>";
+    const std::string first = "<textures><texture><filename>a.jpg</filename></texture>";
+    const std::string last = "<texture><filename>c.jpg</filename></texture></textures>";
+    const std::string error = "ERROR: [TextureResourceFile] " + dir + "/";
     const struct {
         std::string name, text, err;
+        std::size_t entries = 0; // a.jpg when 1
+        bool valid = true;
     } cases[] = {
         {"missing.xml", "", ""},
+        {"folder.xml", "", error + "folder.xml is not a regular file; it is not read.\n"},
         {"empty.xml", "", ""},
         {"text.xml", "not xml", ""},
         {"open.xml", "<textures><texture><filename>a.jpg</filename>", ""},
-        {"folder.xml", "",
-         "ERROR: [TextureResourceFile] " + dir + "/folder.xml is not a regular file; it is not read.\n"},
-        // Nesting beyond the parser's depth limit.
-        {"deep.xml", deep, ""},
+        {"deep.xml", deep, ""}, // nesting beyond the parser's depth limit
+        // Over the size limit: refused without parsing.
+        {"big.xml", first + std::string(TextureResourceFile::MAX_FILE_BYTES, ' ') + "</textures>",
+         error + "big.xml is larger than its size limit (4194304 bytes); it is not read.\n", 0, false},
+        {"alpha_first.xml", first + "<texture><alpha/><filename>b.jpg</filename></texture>" + last, "", 1,
+         false},
+        {"text_only.xml", first + "<texture>text</texture>" + last, "", 1, false},
+        {"empty_name.xml", first + "<texture><filename/></texture>" + last, "", 1, false},
+        {"element_name.xml", first + "<texture><filename><x/>b</filename></texture>" + last, "", 1, false},
     };
     for (const auto& c : cases) {
-        const std::string path = dir + "/" + c.name;
         if (c.name != "missing.xml" && c.name != "folder.xml")
             zeltest::writeFile(dir, c.name, c.text);
-        std::unique_ptr<TextureResourceFile> catalogue;
-        std::string out;
-        const std::string err = zeltest::captureStderr([&] {
-            out = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(path); });
-        });
+        std::string out, err;
+        auto catalogue = read(dir + "/" + c.name, &out, &err);
         EXPECT_EQ(err, c.err) << c.name;
-        EXPECT_EQ(out, LOADED) << c.name;
-        EXPECT_TRUE(catalogue->isValid()) << c.name;
-        EXPECT_TRUE(catalogue->getEntries().empty()) << c.name;
+        EXPECT_EQ(out, c.valid ? LOADED : FAILED) << c.name;
+        EXPECT_EQ(catalogue->isValid(), c.valid) << c.name;
+        ASSERT_EQ(catalogue->getEntries().size(), c.entries) << c.name;
+        EXPECT_TRUE(c.entries == 0 || catalogue->getEntries()[0].fileName == "a.jpg") << c.name;
     }
 }
 
-TEST(TextureResourceFile, HugeFilesAreRefusedAndThousandsOfDuplicatesKept) {
-    const std::string dir = zeltest::scratchDir("catalogue_hostile");
-    // A file over the size limit is refused without parsing.
-    const std::string big =
-        zeltest::writeFile(dir, "big.xml",
-                           "<textures><texture><filename>a.jpg</filename></texture>" +
-                               std::string(TextureResourceFile::MAX_FILE_BYTES, ' ') + "</textures>");
-    std::string out;
-    std::unique_ptr<TextureResourceFile> catalogue;
-    const std::string err = zeltest::captureStderr([&] {
-        out = zeltest::captureStdout([&] { catalogue = std::make_unique<TextureResourceFile>(big); });
-    });
-    EXPECT_EQ(err, "ERROR: [TextureResourceFile] " + big +
-                       " is larger than its size limit (4194304 bytes); it is not read.\n");
-    EXPECT_EQ(out, "ERROR: [TextureResourceFile] TextureResourceFile could not be loaded.\n");
-    EXPECT_TRUE(catalogue->getEntries().empty());
-    EXPECT_FALSE(catalogue->isValid());
-
+TEST(TextureResourceFile, ThousandsOfDuplicatesAreKeptAndTheFirstAnswers) {
     // 5000 entries for one name, each with another key colour: all are kept in file order, and
     // lookups answer with the first, without time growing with the square of the count.
     std::string text = "<textures>";
@@ -173,9 +147,13 @@ TEST(TextureResourceFile, HugeFilesAreRefusedAndThousandsOfDuplicatesKept) {
         text += "<texture><filename>same.bmp</filename><alpha enabled='true'><alphablend red='" +
                 std::to_string(i % 256) + "' green='" + std::to_string(i) + "' blue='1'/></alpha></texture>";
     }
+    const std::string path =
+        zeltest::writeFile(zeltest::scratchDir("catalogue_duplicates"), "dup.xml",
+                           text + "<texture><filename>last.bmp</filename></texture></textures>");
     const auto start = std::chrono::steady_clock::now();
-    catalogue = readCatalogue(text + "<texture><filename>last.bmp</filename></texture></textures>", &out);
-    EXPECT_EQ(out, LOADED);
+    std::string out, err;
+    auto catalogue = read(path, &out, &err);
+    EXPECT_EQ(out + err, LOADED);
     ASSERT_EQ(catalogue->getEntries().size(), 5001u);
     EXPECT_EQ(catalogue->getEntries()[4999].green, 4999);
     EXPECT_EQ(catalogue->getEntry("same.bmp").green, 0);

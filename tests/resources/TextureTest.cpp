@@ -281,20 +281,3 @@ TEST_F(TextureDatabaseTest, SettingsOfTheThreeLookups) {
         }
     }
 }
-
-TEST_F(TextureDatabaseTest, ProgramRegistryUsesTheRunLayout) {
-    // Tests run in the run layout's bin folder, next to the generated data.
-    TextureDatabase& registry = TextureDatabase::getInstance();
-    EXPECT_EQ(&registry, &TextureDatabase::getInstance());
-    ASSERT_NE(registry.getDefaultTexture(), nullptr);
-    EXPECT_TRUE(registry.getCatalogue()->isValid());
-    // Every catalogued file loads, silently, as itself.
-    for (const TextureEntry& entry : registry.getCatalogue()->getEntries()) {
-        Texture* texture = nullptr;
-        EXPECT_EQ(captureStdout([&] { texture = registry.getTexture(entry.fileName); }), "")
-            << entry.fileName;
-        EXPECT_EQ(texture->hasAlpha(), entry.alpha) << entry.fileName;
-    }
-    TextureDatabase::releaseInstance();
-    EXPECT_EQ(registry.getDefaultTexture(), nullptr);
-}
