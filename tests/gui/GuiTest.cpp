@@ -78,7 +78,6 @@ TEST(GuiText, GlyphCellsAdvanceAndStringsConcatenate) {
         EXPECT_FLOAT_EQ(cell.t1, cell.t0 + 0.0625f);
     }
     EXPECT_EQ(FontRenderer::glyphX(7, 15, 1), 17) << "size 15 advances by 15 - 5";
-    EXPECT_EQ(FontRenderer::glyphX(0, 16, 3), 33);
     EXPECT_EQ(toGLPoint(10, 10, 600).y, 590);
 
     EXPECT_EQ(std::string(String(static_cast<const char*>(nullptr))), "");

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <sstream>
 
 using namespace zel;
@@ -99,7 +98,6 @@ TEST(TextureResourceFile, ReadsEverySetting) {
 
 TEST(TextureResourceFile, BadAndHostileFilesAndAMalformedEntryStopTheReading) {
     const std::string dir = zeltest::scratchDir("catalogue_bad");
-    std::filesystem::create_directory(dir + "/folder.xml");
     std::string deep = "<textures>";
     for (int i = 0; i < 5000; ++i)
         deep += "<texture>";
@@ -119,7 +117,6 @@ TEST(TextureResourceFile, BadAndHostileFilesAndAMalformedEntryStopTheReading) {
         bool valid = true;
     } cases[] = {
         {"missing.xml", "", ""},
-        {"folder.xml", "", error + "folder.xml is not a regular file; it is not read.\n"},
         {"empty.xml", "", ""},
         {"text.xml", "not xml", ""},
         {"open.xml", "<textures><texture><filename>a.jpg</filename>", ""},
@@ -136,7 +133,7 @@ TEST(TextureResourceFile, BadAndHostileFilesAndAMalformedEntryStopTheReading) {
     };
     const auto start = std::chrono::steady_clock::now();
     for (const auto& c : cases) {
-        if (c.name != "missing.xml" && c.name != "folder.xml")
+        if (c.name != "missing.xml")
             zeltest::writeFile(dir, c.name, c.text);
         std::string out, err;
         auto catalogue = read(dir + "/" + c.name, &out, &err);
