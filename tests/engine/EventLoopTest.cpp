@@ -181,7 +181,7 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
            << (depthBits >= 24);
     EXPECT_EQ(window.str(), "800x600 flags f000001a World Of Ulmera/World Of Ulmera cursor 0 grab 1 depth 1");
 
-    // Vertical sync is off wherever GLX offers a swap-control extension.
+    // Vertical sync is off (read back through the EXT swap control, which Mesa offers).
     Display* display = glXGetCurrentDisplay();
     const std::string extensions =
         std::string(glXQueryExtensionsString(display, DefaultScreen(display))) + " ";
@@ -189,11 +189,6 @@ TEST_F(EventLoopTest, WindowIsCreatedAsTheProgramNeedsIt) {
         unsigned int interval = 99;
         glXQueryDrawable(display, glXGetCurrentDrawable(), GLX_SWAP_INTERVAL_EXT, &interval);
         EXPECT_EQ(interval, 0u);
-    } else if (extensions.find("GLX_MESA_swap_control ") != std::string::npos) {
-        auto getInterval = reinterpret_cast<int (*)()>(
-            glXGetProcAddress(reinterpret_cast<const GLubyte*>("glXGetSwapIntervalMESA")));
-        ASSERT_NE(getInterval, nullptr);
-        EXPECT_EQ(getInterval(), 0);
     }
 }
 
