@@ -43,9 +43,9 @@ std::string describe(const TextureEntry& e) {
     return describe(e.alpha, e.red, e.green, e.blue, e.minFilter, e.magFilter, e.mipmaps, e.wrapS, e.wrapT);
 }
 
-GLint level0(GLenum target, GLenum name) {
+GLint level0(GLenum target, GLenum name, int level = 0) {
     GLint value = -1;
-    glGetTexLevelParameteriv(target, 0, name, &value);
+    glGetTexLevelParameteriv(target, level, name, &value);
     return value;
 }
 
@@ -67,17 +67,14 @@ std::string describe(GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT,
 // internal format in one comparable line.
 std::string describe(const Texture& texture) {
     glBindTexture(GL_TEXTURE_2D, texture.getId());
-    GLint minFilter, magFilter, wrapS, wrapT, width = 1, levels = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
-    for (; levels < 15; ++levels) {
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, levels, GL_TEXTURE_WIDTH, &width);
-        if (width == 0)
-            break;
-    }
-    return describe(minFilter, magFilter, wrapS, wrapT, levels,
+    GLint value[4];
+    int i = 0;
+    for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T})
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &value[i++]);
+    int levels = 0;
+    while (levels < 15 && level0(GL_TEXTURE_2D, GL_TEXTURE_WIDTH, levels) != 0)
+        ++levels;
+    return describe(value[0], value[1], value[2], value[3], levels,
                     level0(GL_TEXTURE_2D, GL_TEXTURE_INTERNAL_FORMAT));
 }
 
