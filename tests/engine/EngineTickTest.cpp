@@ -132,7 +132,7 @@ protected:
     World* world = nullptr;
 };
 
-TEST_F(InputTest, HeldKeysIssueTheirCommandsOncePerTick) {
+TEST_F(InputTest, HeldKeysSendTheirCommandsOncePerTick) {
     InputState& input = InputState::instance();
     Camera& camera = *world->getCamera();
     // Forward thrust reaches the camera once per tick: 100 units for 15 ms, then a tenth off,
