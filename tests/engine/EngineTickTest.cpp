@@ -93,15 +93,10 @@ TEST_F(EngineTickTest, TicksRunOnlyWhenFifteenMillisecondsHavePassedAndOnlyAfter
     EXPECT_EQ(log.inits, 1);
     // Two frames 10 ms apart: the first is too early, the second ticks with 20. A 200 ms frame
     // gives one tick of 200, not thirteen catch-up ticks.
-    for (auto [ms, ticks] : {std::pair{15u, true},
-                             {10u, false},
-                             {10u, true},
-                             {0u, false},
-                             {14u, false},
-                             {1u, true},
-                             {200u, true},
-                             {0u, false}})
-        EXPECT_EQ(driver->frame(ms), ticks) << ms;
+    const std::uint32_t ms[] = {15, 10, 10, 0, 14, 1, 200, 0};
+    const bool ticks[] = {true, false, true, false, false, true, true, false};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(driver->frame(ms[i]), ticks[i]) << i;
     EXPECT_EQ(log.updates, (std::vector<std::uint32_t>{15, 20, 15, 200}));
     EXPECT_EQ(log.renders, 8);
 }
@@ -196,25 +191,13 @@ TEST(CameraTest, MovementCommandsAddThrustAlongTheirAxes) {
     expectNear(turned.getVelocity(), Vector3(-90, 0, 0), 1e-3f);
 }
 
-TEST(CameraTest, TurnsByKeyboardStepOrMousePixels) {
+// Keyboard steps and mouse pixels reach the camera in the input tests above; here what they leave.
+TEST(CameraTest, YawIsNotWrappedAndPitchedDirectionsKeepAHorizontalLengthOfOne) {
     Camera camera;
-    camera.command(Camera::KEY_STEP, Camera::TURN_LEFT);
-    EXPECT_NEAR(camera.getYaw(), 0.1f, 1e-6f);
-    camera.command(Camera::KEY_STEP, Camera::TURN_RIGHT);
-    camera.command(Camera::KEY_STEP, Camera::TURN_RIGHT);
-    EXPECT_NEAR(camera.getYaw(), -0.1f, 1e-6f);
-
-    // 900 pixels at 0.1 degrees per pixel: a quarter turn left; yaw is not wrapped.
-    Camera turned;
-    turned.command(900, Camera::TURN_LEFT);
-    expectNear(turned.getDirection(), Vector3(1, 0, 0), 1e-5f);
-    turned.command(3600, Camera::TURN_LEFT);
-    EXPECT_NEAR(turned.getYaw(), 450.0f, 1e-3f);
-
-    // Pitched, the horizontal part keeps length 1 (the vector is not normalised).
-    Camera pitched;
-    pitched.command(450, Camera::LOOK_UP);
-    const Vector3 d = pitched.getDirection();
+    camera.command(4500, Camera::TURN_LEFT); // 0.1 degrees per pixel
+    EXPECT_NEAR(camera.getYaw(), 450.0f, 1e-3f);
+    camera.command(450, Camera::LOOK_UP);
+    const Vector3 d = camera.getDirection();
     EXPECT_NEAR(d.x * d.x + d.z * d.z, 1.0f, 1e-6f);
     EXPECT_NEAR(d.y, 0.70710678f, 1e-5f);
 }

@@ -28,7 +28,8 @@ void note(std::string& log, const std::string& entry) {
     log += (log.empty() ? "" : ", ") + entry;
 }
 
-// The program's application with every handler logged after it has done its work.
+// The program's application with its handlers logged after they have done their work (mouse buttons
+// only set a flag nothing reads, so they are dispatched but not logged).
 class LoggingApplication : public GLApplication {
 public:
     explicit LoggingApplication(std::string& log) : GLApplication("World Of Ulmera"), log_(log) {}
@@ -46,15 +47,6 @@ public:
         GLApplication::onKeyDown(key);
         note(log_, "down " + std::to_string(key));
     }
-    void onMouseButtonDown(std::uint8_t button, std::uint16_t x, std::uint16_t y) override {
-        GLApplication::onMouseButtonDown(button, x, y);
-        note(log_,
-             "press " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y) + mouse());
-    }
-    void onMouseButtonUp(std::uint8_t button, std::uint16_t x, std::uint16_t y) override {
-        GLApplication::onMouseButtonUp(button, x, y);
-        note(log_, "release " + std::to_string(button) + mouse());
-    }
     void onFrame() override {
         GLApplication::onFrame();
         note(log_, "frame");
@@ -66,7 +58,6 @@ public:
     int frames = 0;
 
 private:
-    static std::string mouse() { return InputState::instance().isMouseButtonHeld() ? " held" : " free"; }
     std::string& log_;
 };
 
@@ -166,11 +157,15 @@ protected:
 
 } // namespace
 
-// The window's size, caption and flags are the constants create() passes on; what matters beyond them:
+// The window's size and caption are constants create() passes on; what the mouse-look, resizing and
+// the frame rate need:
 TEST_F(EventLoopTest, PointerIsHiddenAndGrabbedAndVerticalSyncIsOffWhereItCanBe) {
     ASSERT_NE(app->getScreen(), nullptr);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_EQ(SDL_WM_GrabInput(SDL_GRAB_QUERY), SDL_GRAB_ON);
+    // An OpenGL window that can be resized, so the resize events handled below arrive.
+    EXPECT_EQ(app->getVideoFlags() & (SDL_OPENGL | SDL_RESIZABLE),
+              static_cast<Uint32>(SDL_OPENGL | SDL_RESIZABLE));
     // The swap-control look-up finds an entry point exactly when GLX lists one (the test display
     // lists none); where the EXT one is listed, the interval reads back as 0.
     Display* display = glXGetCurrentDisplay();
@@ -195,7 +190,7 @@ TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeOneFrameThenTheSceneGoesBef
         {{event(SDL_KEYDOWN, SDLK_w), event(SDL_KEYUP, SDLK_w),
           event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 12, 34),
           event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 12, 34), event(SDL_KEYDOWN, SDLK_d), event(SDL_QUIT)},
-         "root init, init, down 119, press 1 12,34 held, release 1 free, down 100, frame, root gone",
+         "root init, init, down 119, down 100, frame, root gone",
          {InputState::STRAFE_RIGHT}},
         // A quit before a key in the same pass: the key is still handled.
         {{event(SDL_QUIT), event(SDL_KEYDOWN, SDLK_x)},
@@ -224,6 +219,7 @@ TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeOneFrameThenTheSceneGoesBef
             const bool held = std::count(r.held.begin(), r.held.end(), b) > 0;
             EXPECT_EQ(InputState::instance().isHeld(static_cast<InputState::Binding>(b)), held) << b;
         }
+        EXPECT_FALSE(InputState::instance().isMouseButtonHeld()); // released in the first run
         EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
     }
     EXPECT_EQ(CoreEngine::instance().getWidth() * 1000 + CoreEngine::instance().getHeight(), 640001);
