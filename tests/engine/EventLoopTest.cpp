@@ -1,5 +1,5 @@
-// The program's real event loop on its own window: what the window is, the
-// order in which queued events, the frame and the shutdown happen, and resizes.
+// The program's real event loop on its own window: the pointer and swap settings, the order in which
+// queued events, the frame and the shutdown happen, and resizes.
 #include <GL/glew.h>
 #include <SDL/SDL.h>
 #include <dlfcn.h>

@@ -1,5 +1,5 @@
-// The overlay: glyph cells and text layout of the font renderer, the string
-// type, and the two panels drawn over a black frame, read back pixel by pixel.
+// The overlay over a black frame, read back pixel by pixel: glyph cells and text layout of the font
+// renderer, the string type, components, and the frame rate the panels show.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -114,7 +114,6 @@ TEST_F(GPUProgramTest, FailuresEndWithTheirLinesAndAGoodPairLinks) {
         // A line comment ends with its line; the statement after it does not compile.
         {"// note\nvoid main() { gl_Position = nothing; }", fs, vertexFails, ""},
         {vs, "void main() { gl_FragColor = undefinedThing; }", fragmentFails, ""},
-        {vs, "", fragmentFails, ""}, // as a missing file reads
         {"void f(); void main() { f(); gl_Position = ftransform(); }", fs, created, ""},
         // Beyond the bounds: refused on standard error, never handed to the driver.
         {vs, "void main() { gl_FragColor = vec4(" + repeat("1.0", 20000, "+") + "); }\n", fragmentFails,
