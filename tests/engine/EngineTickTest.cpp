@@ -148,9 +148,6 @@ TEST_F(InputTest, HeldKeysSendTheirCommandsOncePerTick) {
 
 TEST_F(InputTest, MouseOffsetFromTheCentreTurnsAndTilts) {
     Camera& camera = *world->getCamera();
-    driver->runTicks(3); // at the centre nothing turns
-    EXPECT_EQ(camera.getYaw(), 0.0f);
-    EXPECT_EQ(camera.getPitch(), 0.0f);
 
     // Ten pixels left and fifty up: turn left 1 degree, look up 5 degrees.
     driver->setPointer(390, 250);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -223,8 +222,6 @@ TEST_F(EventLoopTest, QueuedEventsAreAllHandledBeforeOneFrameThenTheSceneGoesBef
         EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
     }
     EXPECT_EQ(CoreEngine::instance().getWidth() * 1000 + CoreEngine::instance().getHeight(), 640001);
-    for (float v : app->projectionAfterResize)
-        EXPECT_TRUE(std::isfinite(v));
     EXPECT_NEAR(app->projectionAfterResize[5] / app->projectionAfterResize[0], 640.0f, 1e-2f);
     EXPECT_EQ(app->getHeight(), 600); // the application's own size is unchanged
 }
