@@ -119,19 +119,13 @@ TEST_F(OverlayTest, GlyphsAreDrawnUprightInTheirCellsAndTextAdvancesByTwoThirds)
     EXPECT_TRUE(anyWhite(220, 50, 235, 65));
 }
 
-// The panels' pixels over a scene and their text are the demo frame test's; here the state they leave
-// and the frame rate they show.
-TEST_F(OverlayTest, PanelsLeaveBlendingOffAndShowTheEnginesFrameRateAfterAnUpdate) {
+// The panels' pixels over a scene and their text are the demo frame test's; here the frame rate they show.
+TEST_F(OverlayTest, PanelsShowTheEnginesFrameRateAfterAnUpdate) {
     SceneAnalyseGUI& overlay = SceneAnalyseGUI::instance();
     overlay.update(15);
     overlay.render();
     // The panel colour (0.5, 0.3, 0.3) at alpha 0.4 over black, blended once.
     zeltest::expectPixel(300, 599 - 55, 51, 31, 31, 1);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour)
-        EXPECT_EQ(c, 1.0f);
 
     EXPECT_EQ(overlay.getFpsLabel().getText(), "Current FPS: 0") << "no second has completed yet";
     driver_->start();
