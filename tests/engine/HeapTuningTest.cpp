@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,17 +17,13 @@ using ::testing::HasSubstr;
 std::string mappingFlags(const void* p) {
     const auto address = reinterpret_cast<std::uintptr_t>(p);
     std::ifstream smaps("/proc/self/smaps");
-    std::string line;
     bool inside = false;
-    while (std::getline(smaps, line)) {
+    for (std::string line; std::getline(smaps, line);) {
         unsigned long long from = 0, to = 0;
-        char dash = 0;
-        std::istringstream head(line);
-        if (head >> std::hex >> from >> dash >> to && dash == '-') {
+        if (std::sscanf(line.c_str(), "%llx-%llx ", &from, &to) == 2)
             inside = from <= address && address < to;
-        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
             return line + " ";
-        }
     }
     return "";
 }

@@ -1,5 +1,5 @@
-// The overlay: glyph cells and text layout of the font renderer, the string
-// type, and the two panels drawn over a black frame, read back pixel by pixel.
+// The overlay over a black frame, read back pixel by pixel: glyph cells and text layout of the font
+// renderer, the string type, components, and the frame rate the panels show.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -20,14 +20,17 @@ using zeltest::isBlack;
 namespace {
 
 // The pixel covering GUI column x and GUI row y (rows counted from the top).
-zeltest::Pixel guiPixel(int x, int y) { return zeltest::readPixel(x, 599 - y); }
+zeltest::Pixel guiPixel(int x, int y) {
+    return zeltest::readPixel(x, 599 - y);
+}
 
 // True when some pixel of the GUI rectangle [x0, x1) x [y0, y1) has every channel above level.
 bool anyWhite(int x0, int y0, int x1, int y1, int level = 200) {
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const zeltest::Pixel p = guiPixel(x, y);
-            if (p.r > level && p.g > level && p.b > level) return true;
+            if (p.r > level && p.g > level && p.b > level)
+                return true;
         }
     return false;
 }
@@ -36,7 +39,8 @@ bool anyWhite(int x0, int y0, int x1, int y1, int level = 200) {
 std::vector<int> textArea() {
     std::vector<int> reds;
     for (int y = 45; y < 70; ++y)
-        for (int x = 190; x < 260; ++x) reds.push_back(guiPixel(x, y).r);
+        for (int x = 190; x < 260; ++x)
+            reds.push_back(guiPixel(x, y).r);
     return reds;
 }
 
@@ -45,7 +49,8 @@ class OverlayTest : public zeltest::EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        if (!HasFatalFailure()) zeltest::pixelView();
+        if (!HasFatalFailure())
+            zeltest::pixelView();
     }
     void TearDown() override {
         glDisable(GL_TEXTURE_2D);
@@ -57,10 +62,13 @@ protected:
 } // namespace
 
 TEST(GuiText, GlyphCellsAdvanceAndStringsConcatenate) {
-    const struct { char c; float s0, t0; } cases[] = {
-        {'A', 1, 2}, {' ', 0, 0}, {'~', 14, 5},
-        {static_cast<char>(0xFF), -1, -2}, // a signed char: code -33
-        {'\n', -6, -1},                    // control characters draw a cell too
+    const struct {
+        char c;
+        float s0, t0;
+    } cases[] = {
+        {'A', 1, 2},    {' ', 0, 0},
+        {'~', 14, 5},   {static_cast<char>(0xFF), -1, -2}, // a signed char: code -33
+        {'\n', -6, -1},                                    // control characters draw a cell too
     };
     for (const auto& c : cases) {
         const GlyphCell cell = FontRenderer::glyphCell(c.c);
@@ -70,29 +78,24 @@ TEST(GuiText, GlyphCellsAdvanceAndStringsConcatenate) {
         EXPECT_FLOAT_EQ(cell.t1, cell.t0 + 0.0625f);
     }
     EXPECT_EQ(FontRenderer::glyphX(7, 15, 1), 17) << "size 15 advances by 15 - 5";
-    EXPECT_EQ(FontRenderer::glyphX(0, 16, 3), 33);
     EXPECT_EQ(toGLPoint(10, 10, 600).y, 590);
-    EXPECT_EQ(toGLPoint(10, 10, 600).x, 10);
 
     EXPECT_EQ(std::string(String(static_cast<const char*>(nullptr))), "");
     EXPECT_EQ(std::string(String(-2147483647 - 1)), "-2147483648");
-    EXPECT_EQ(std::string(String("Current FPS: ") + String(87)), "Current FPS: 87");
     EXPECT_EQ(std::string(String(std::string("a")) + String() + String("b")), "ab");
 }
 
 TEST_F(OverlayTest, GlyphsAreDrawnUprightInTheirCellsAndTextAdvancesByTwoThirds) {
     FontRenderer& font = FontRenderer::instance();
-    EXPECT_TRUE(font.init());
-    ASSERT_NE(font.getTexture(), nullptr);
-    EXPECT_EQ(font.getTexture()->getName(), "defaultfont");
+    ASSERT_TRUE(font.init());
     EXPECT_TRUE(font.getTexture()->hasAlpha());
-    EXPECT_EQ(toGLPoint(10, 10).y, 590) << "the engine's 800 x 600 viewport";
 
     font.drawText("H", 32, 100, 100);
     EXPECT_TRUE(anyWhite(100, 100, 132, 132));
     EXPECT_TRUE(isBlack(guiPixel(130, 101))) << "the key colour is dropped";
     for (int i = 90; i < 142; ++i) {
-        ASSERT_TRUE(isBlack(guiPixel(i, 99)) && isBlack(guiPixel(i, 132))) << "outside the cell, column " << i;
+        ASSERT_TRUE(isBlack(guiPixel(i, 99)) && isBlack(guiPixel(i, 132)))
+            << "outside the cell, column " << i;
         ASSERT_TRUE(isBlack(guiPixel(99, i)) && isBlack(guiPixel(132, i))) << "outside the cell, row " << i;
     }
     EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_ALPHA_TEST));
@@ -110,45 +113,20 @@ TEST_F(OverlayTest, GlyphsAreDrawnUprightInTheirCellsAndTextAdvancesByTwoThirds)
     font.drawText("HIH", 15, 200, 50);
     const std::vector<int> asText = textArea();
     zeltest::pixelView();
-    for (int i = 0; i < 3; ++i) font.drawChar(15, 200 + 10 * i, 50, "HIH"[i]);
+    for (int i = 0; i < 3; ++i)
+        font.drawChar(15, 200 + 10 * i, 50, "HIH"[i]);
     EXPECT_EQ(asText, textArea());
     EXPECT_TRUE(anyWhite(220, 50, 235, 65));
-
-    // Empty text draws nothing and changes no state.
-    zeltest::pixelView();
-    glDisable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glColor4f(0.25f, 0.5f, 0.75f, 0.5f);
-    font.drawText("", 15, 10, 10);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_BLEND));
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[3], 0.5f);
-    EXPECT_TRUE(isBlack(guiPixel(12, 12)));
 }
 
-TEST_F(OverlayTest, PanelsCoverTheTopLeftCornerAndShowTheTitleAndTheEnginesFrameRate) {
+// The panels' pixels over a scene and their text are the demo frame test's; here the frame rate they show.
+TEST_F(OverlayTest, PanelsShowTheEnginesFrameRateAfterAnUpdate) {
     SceneAnalyseGUI& overlay = SceneAnalyseGUI::instance();
     overlay.update(15);
     overlay.render();
-    // The panel colour (0.5, 0.3, 0.3) at alpha 0.4 over black, blended once;
-    // the two panels touch without overlapping.
-    for (auto [x, y] : {std::pair{300, 10}, {300, 25}, {300, 39}, {300, 40}, {300, 69}, {10, 25}, {309, 55}})
-        zeltest::expectPixel(x, 599 - y, 51, 31, 31, 1);
-    for (auto [x, y] : {std::pair{300, 9}, {300, 70}, {9, 25}, {310, 55}})
-        EXPECT_TRUE(isBlack(guiPixel(x, y))) << x << "," << y;
-    EXPECT_TRUE(anyWhite(10, 10, 25, 25)) << "title text at the panel's top-left corner";
-    EXPECT_TRUE(anyWhite(10, 40, 25, 55)) << "frame-rate text at its panel's corner";
-    EXPECT_FALSE(anyWhite(200, 10, 310, 70)) << "both captions end well inside their panels";
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour) EXPECT_EQ(c, 1.0f);
+    // The panel colour (0.5, 0.3, 0.3) at alpha 0.4 over black, blended once.
+    zeltest::expectPixel(300, 599 - 55, 51, 31, 31, 1);
 
-    EXPECT_EQ(overlay.getTitleLabel().getText(), "World Of Ulmera");
     EXPECT_EQ(overlay.getFpsLabel().getText(), "Current FPS: 0") << "no second has completed yet";
     driver_->start();
     driver_->runTicks(80);

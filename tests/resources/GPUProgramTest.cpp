@@ -1,22 +1,26 @@
-// GPU programs: the source reader, compile and link failures, a program drawing, every shipped pair.
+// GPU programs: the source reader, the bounds checked before compiling, compile and link failures and
+// their lines. (The shipped pairs are built and used by the effect, water and lighting tests.)
 
 #include "resources/GPUProgram.h"
 #include "support/GLContext.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 using namespace zel;
 using zeltest::captureStdout;
+using zeltest::writeFile;
 
 namespace {
 
-const char* const VERTEX_OK = "void main()\n{\n    gl_Position = ftransform();\n}\n";
-const char* const FRAGMENT_OK = "uniform vec4 colour;\nvoid main()\n{\n    vec4 c = colour;\n"
-                                "    gl_FragColor =\n        c;\n}";
-
-using zeltest::writeFile;
+std::string repeat(const std::string& part, int count, const std::string& separator = "") {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i > 0 ? separator : "") + part;
+    return text;
+}
 
 GLint linkStatus(const GPUProgram& program) {
     GLint value = -1;
@@ -32,106 +36,105 @@ class GPUProgramTest : public zeltest::GLTest {};
 
 } // namespace
 
-TEST(GPUProgramSource, LineBreaksAreKeptAsLineFeeds) {
+TEST(GPUProgramSource, LineBreaksBecomeLineFeedsAndEverythingElseIsKept) {
     const std::string dir = zeltest::scratchDir("gpu_source");
-    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "a.txt", "one\r\ntwo\n\nthree")),
-              "one\ntwo\n\nthree");
-    EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "cr.txt", "a\rb\n")), "a\nb\n");
-    // Lines around the 254-character buffer and beyond it are kept whole.
-    for (std::size_t length : {253u, 254u, 255u, 508u}) {
-        std::string line;
-        for (std::size_t i = 0; i < length; ++i)
-            line += static_cast<char>('a' + i % 26);
-        EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "long.txt", line + "\r\n" + line + "\nend")),
-                  line + "\n" + line + "\nend")
-            << length;
-    }
+    // One line of 100 kB stays whole (the reader once cut lines at 254 characters).
+    const std::string longLine = "/*" + std::string(100 * 1024, 'x') + "*/";
+    const struct {
+        std::string text, expected;
+    } cases[] = {
+        {longLine + "\r\n" + longLine + "\nvoid main(){}\n",
+         longLine + "\n" + longLine + "\nvoid main(){}\n"},
+        // Binary junk: NUL bytes are kept and counted.
+        {std::string("a\0b\r\n\rc\n\0\0\nd", 13), std::string("a\0b\n\nc\n\0\0\nd", 12)},
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& c : cases)
+        EXPECT_EQ(GPUProgram::readSourceFile(writeFile(dir, "source.txt", c.text)), c.expected);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+    // A missing file reads as empty text; beyond MAX_SOURCE_BYTES the source is refused whole.
+    EXPECT_EQ(GPUProgram::readSourceFile(dir + "/missing.txt"), "");
+    const std::string huge = writeFile(dir, "huge.txt", std::string(GPUProgram::MAX_SOURCE_BYTES + 90, 'a'));
+    std::string kept = "x";
+    EXPECT_EQ(zeltest::captureStderr([&] { kept = GPUProgram::readSourceFile(huge); }),
+              "ERROR: [GPUProgram] " + huge +
+                  " is larger than its size limit (at most 1048576 bytes of a regular file); the source is "
+                  "empty.\n");
+    EXPECT_EQ(kept, "");
 }
 
-TEST_F(GPUProgramTest, MultiLineStatementsBuildAWorkingProgram) {
-    const std::string dir = zeltest::scratchDir("gpu_ok");
-    std::unique_ptr<GPUProgram> program;
-    const std::string out = captureStdout([&] {
-        program = std::make_unique<GPUProgram>(writeFile(dir, "ok_vs.txt", VERTEX_OK),
-                                               writeFile(dir, "ok_fs.txt", FRAGMENT_OK));
-    });
-    EXPECT_EQ(out.find("rror"), std::string::npos) << out;
-    EXPECT_EQ(linkStatus(*program), 1);
-
-    // Draw a full-window quad in the uniform's colour.
-    const GLhandleARB handle = program->getProgramObject();
-    glUseProgramObjectARB(handle);
-    glUniform4f(glGetUniformLocation(handle, "colour"), 1.0f, 0.5f, 0.0f, 1.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glRectf(-1, -1, 1, 1);
-    glUseProgramObjectARB(0);
-    const zeltest::Pixel pixel = zeltest::readPixel(400, 300);
-    EXPECT_EQ(pixel.r, 255);
-    EXPECT_NEAR(pixel.g, 128, 1);
-    EXPECT_EQ(pixel.b, 0);
-
-    program.reset();
-    EXPECT_FALSE(glIsProgram(handle));
+TEST(GPUProgramSource, BoundsAreCheckedBeforeCompiling) {
+    std::string doubling = "#define M0 1.0\n", manyMacros;
+    for (int k = 1; k <= 40; ++k)
+        doubling += "#define M" + std::to_string(k) + " (M" + std::to_string(k - 1) + "+M" +
+                    std::to_string(k - 1) + ")\n";
+    for (int k = 0; k <= 64; ++k)
+        manyMacros += "#define A" + std::to_string(k) + "\n";
+    const struct {
+        const char* name;
+        std::string source;
+        std::string refusal;
+    } cases[] = {
+        {"ordinary",
+         "uniform vec4 c; // a (((( comment\n#define K 2.0\n/* )))) */\nvoid main() { gl_FragColor = c * K; "
+         "}",
+         ""},
+        {"long expression", "void main() { float f = " + repeat("1.0", 20000, "+") + "; }",
+         "has a statement of more than 512 tokens"},
+        {"many statements", "void main() {" + repeat(" f = f + 1.0;", 3000) + " }",
+         "has more than 16384 tokens after macro expansion"},
+        {"deep nesting", "void main() { f = " + repeat("(", 40) + "1.0" + repeat(")", 40) + "; }",
+         "nests brackets more than 32 deep"},
+        {"doubling macros", doubling + "void main() { gl_FragColor = vec4(M40); }",
+         "has more than 16384 tokens after macro expansion"},
+        {"doubling macros unused", doubling, ""},
+        {"function-like macro", "#define D(x) x x\n",
+         "defines the function-like macro D, which is not accepted"},
+        {"many macros", manyMacros, "defines more than 64 macros"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GPUProgram::checkSourceBounds(c.source), c.refusal) << c.name;
 }
 
-TEST_F(GPUProgramTest, FailuresAndTheirLines) {
+TEST_F(GPUProgramTest, FailuresEndWithTheirLinesAndAGoodPairLinks) {
     const std::string dir = zeltest::scratchDir("gpu_fail");
-    const std::string goodVs = writeFile(dir, "good_vs.txt", VERTEX_OK);
-    const std::string goodFs = writeFile(dir, "good_fs.txt", FRAGMENT_OK);
-    // A line comment ends with its line; the statement after it does not compile.
-    const std::string commentVs =
-        writeFile(dir, "comment_vs.txt", "// note\nvoid main() { gl_Position = nothing; }");
-    const std::string badFs = writeFile(dir, "bad_fs.txt", "void main() { gl_FragColor = undefinedThing; }");
-    const std::string linkVs =
-        writeFile(dir, "link_vs.txt", "void f(); void main() { f(); gl_Position = ftransform(); }");
-    const std::string created = "Error: [GPUProgram] Could not create shader objects (";
-
-    std::unique_ptr<GPUProgram> program;
-    std::string out = captureStdout([&] { program = std::make_unique<GPUProgram>(commentVs, goodFs); });
-    EXPECT_EQ(out.rfind("INFO: [GPUProgram] Compile-log: ", 0), 0u) << out;
-    EXPECT_TRUE(endsWith(out, "ERROR: [GPUProgram] Could not compile vertex shader.\n" + created + commentVs +
-                                  ").\n"))
-        << out;
-    EXPECT_EQ(linkStatus(*program), 0);
-
-    // Only the fragment shader fails (or is missing): the last line names the vertex path.
-    for (const std::string& fs : {badFs, dir + "/missing_fs.txt"}) {
-        out = captureStdout([&] { program = std::make_unique<GPUProgram>(goodVs, fs); });
-        EXPECT_TRUE(endsWith(out, "ERROR: [GPUProgram] Could not compile fragment shader.\n" + created +
-                                      goodVs + ").\n"))
-            << out;
-        EXPECT_EQ(out.find("vertex shader"), std::string::npos);
-    }
-
-    // A link failure: the log and the last line only.
-    out = captureStdout([&] { program = std::make_unique<GPUProgram>(linkVs, goodFs); });
-    EXPECT_EQ(out.find("Could not compile"), std::string::npos) << out;
-    EXPECT_NE(out.find("INFO: [GPUProgram] Compile-log: "), std::string::npos) << out;
-    EXPECT_TRUE(endsWith(out, created + linkVs + ").\n")) << out;
-
-    // Binding a program that did not link raises a GL error and nothing else.
-    glUseProgramObjectARB(program->getProgramObject());
-    EXPECT_NE(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glUseProgramObjectARB(0);
-}
-
-TEST_F(GPUProgramTest, EveryShippedShaderPairCompilesAndLinks) {
-    int pairs = 0;
-    for (const auto& file : std::filesystem::directory_iterator("../data/shader")) {
-        const std::string vs = file.path().string();
-        if (!endsWith(vs, "_vs.txt"))
-            continue;
-        const std::string fs = vs.substr(0, vs.size() - 7) + "_fs.txt";
+    const std::string vsPath = dir + "/vs.txt", fsPath = dir + "/fs.txt";
+    const std::string vs = "void main()\n{\n    gl_Position = ftransform();\n}\n";
+    const std::string fs =
+        "uniform vec4 colour;\nvoid main()\n{\n    vec4 c = colour;\n    gl_FragColor =\n        c;\n}";
+    const std::string created = "Error: [GPUProgram] Could not create shader objects (" + vsPath + ").\n";
+    const std::string vertexFails = "ERROR: [GPUProgram] Could not compile vertex shader.\n" + created;
+    const std::string fragmentFails = "ERROR: [GPUProgram] Could not compile fragment shader.\n" + created;
+    const struct {
+        std::string vs, fs, tail, err;
+    } cases[] = {
+        {vs, fs, "", ""},
+        // A line comment ends with its line; the statement after it does not compile.
+        {"// note\nvoid main() { gl_Position = nothing; }", fs, vertexFails, ""},
+        {vs, "void main() { gl_FragColor = undefinedThing; }", fragmentFails, ""},
+        {"void f(); void main() { f(); gl_Position = ftransform(); }", fs, created, ""},
+        // Beyond the bounds: refused on standard error, never handed to the driver.
+        {vs, "void main() { gl_FragColor = vec4(" + repeat("1.0", 20000, "+") + "); }\n", fragmentFails,
+         "ERROR: [GPUProgram] " + fsPath + " has a statement of more than 512 tokens; it is not compiled.\n"},
+    };
+    for (const auto& c : cases) {
+        writeFile(dir, "vs.txt", c.vs);
+        writeFile(dir, "fs.txt", c.fs);
         std::unique_ptr<GPUProgram> program;
-        const std::string out = captureStdout([&] { program = std::make_unique<GPUProgram>(vs, fs); });
-        EXPECT_EQ(out.find("rror"), std::string::npos) << vs << ":\n" << out;
-        EXPECT_EQ(linkStatus(*program), 1) << vs;
-        ++pairs;
+        std::string out;
+        const std::string err = zeltest::captureStderr(
+            [&] { out = captureStdout([&] { program = std::make_unique<GPUProgram>(vsPath, fsPath); }); });
+        EXPECT_EQ(err, c.err);
+        ASSERT_TRUE(endsWith(out, c.tail)) << out;
+        // Before the last lines only the driver's logs; a shader the driver refused has one.
+        const std::string logs = out.substr(0, out.size() - c.tail.size());
+        EXPECT_EQ(logs.find(c.tail.empty() ? "rror" : "[GPUProgram] Could not"), std::string::npos) << out;
+        const bool driverRefused = !c.tail.empty() && c.err.empty();
+        EXPECT_TRUE(!driverRefused || logs.rfind("INFO: [GPUProgram] Compile-log: ", 0) == 0) << out;
+        EXPECT_EQ(linkStatus(*program), c.tail.empty() ? 1 : 0) << c.vs << "\n" << c.fs;
+        const GLhandleARB handle = program->getProgramObject();
+        program.reset();
+        EXPECT_FALSE(glIsProgram(handle));
     }
-    EXPECT_GT(pairs, 0);
 }
