@@ -47,10 +47,8 @@ GlyphCell FontRenderer::glyphCell(char c) {
 int FontRenderer::glyphX(int x, int size, int index) { return x + index * (size - size / 3); }
 
 void FontRenderer::drawText(const std::string& text, int size, int x, int y) {
-    int glyphLeft = x;
-    for (char c : text) {
-        drawChar(size, glyphLeft, y, c);
-        glyphLeft += size - size / 3;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        drawChar(size, glyphX(x, size, static_cast<int>(i)), y, text[i]);
     }
 }
 
