@@ -1,8 +1,5 @@
-// Geometry: planes, mesh boxes, spheres and heights, and
-// mesh-model transforms without a GL context (meshes in immediate mode, so init
-// makes no GL call); then in a real context vertex buffers, the light shader and
-// mesh drawing (display list, immediate, vertex buffer with distance fade and
-// lighting), with state and pixels read back.
+// Geometry: planes, mesh boxes, spheres and heights, and mesh-model transforms without
+// a GL context (immediate-mode meshes); then vertex buffers and drawing in each mode.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -13,7 +10,6 @@
 
 #include "engine/Camera.h"
 #include "engine/CoreEngine.h"
-#include "engine/FrameDriver.h"
 #include "environment/DayNightCycle.h"
 #include "geometry/LightShader.h"
 #include "geometry/Mesh.h"
@@ -22,7 +18,6 @@
 #include "geometry/VBO.h"
 #include "resources/GPUProgram.h"
 #include "resources/TextureDatabase.h"
-#include "scene/World.h"
 #include "support/EngineTest.h"
 
 using namespace zel;
@@ -56,10 +51,8 @@ std::vector<float> bounds(const BoundingBox& b) {
 }
 using Bounds = std::vector<float>;
 
-// A square of the given half size centred on (0, 10, z), facing the default
-// camera (which looks along +z from (0, 10, 0)), wound counter-clockwise on
-// screen. Every texture coordinate is (0.5, 0.5) so one texel colour is seen
-// whatever the distance and mipmap level.
+// A square centred on (0, 10, z), facing the default camera (at (0, 10, 0) looking
+// along +z); every texture coordinate is (0.5, 0.5), one texel whatever the mipmap level.
 void addFacingSquare(Mesh& mesh, float z, float half) {
     const Vector3 a(-half, 10 - half, z), b(-half, 10 + half, z), c(half, 10 - half, z),
         d(half, 10 + half, z);
@@ -92,9 +85,8 @@ protected:
         glClearColor(0, 0, 0, 1);
     }
 
-    // Clears, sets the projection and the world camera's view, renders mesh and
-    // returns a pixel near the centre, off the squares' diagonal (whose edge
-    // pixels polygon smoothing may give partial coverage).
+    // Renders mesh from the world camera and returns a pixel near the centre, off the
+    // squares' diagonal (whose edge pixels polygon smoothing may cover partly).
     zeltest::Pixel renderCentre(Mesh& mesh) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         CoreEngine::instance().setupProjection();
@@ -117,16 +109,14 @@ protected:
 } // namespace
 
 TEST(GeometryTest, PlanesAndLineIntersection) {
-    // Which way normals face is pinned by the vertex buffer test below.
+    // Which way normals face is pinned by the lighting test below.
     const Vector3 a(1, 2, 3), b(4, 6, 3), c(1, 2, 8);
     const Plane tilted = Plane::fromPoints(a, b, c);
     EXPECT_NEAR(tilted.normal.lengthSquared(), 1.0f, 1e-6f);
     for (const Vector3& p : {a, b, c})
         EXPECT_NEAR(tilted.normal.dot(p) + tilted.d, 0.0f, 1e-5f);
 
-    Plane y2;
-    y2.normal = Vector3(0, 1, 0);
-    y2.d = -2.0f;
+    const Plane y2 = Plane::fromPoints({0, 2, 0}, {0, 2, 1}, {1, 2, 0});
     EXPECT_EQ(Plane::intersectLine(y2, {3, 10, 4}, {3, 9, 4}), Vector3(3, 2, 4));
     EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {1, 7, 1}), Vector3(1, 2, 1)); // behind p
     EXPECT_EQ(Plane::intersectLine(y2, {1, 5, 1}, {9, 5, 1}), Vector3(1, 5, 1)); // parallel: p
@@ -145,34 +135,19 @@ TEST(MeshTest, BoundsAndHeightQuery) {
     EXPECT_EQ(s.centre, Vector3(9.0f / 6, 3.0f / 6, 1.0f)); // mean of the six positions
     EXPECT_NEAR(s.radius, 8.15475f, 1e-5f);                 // to (2, 2, -7): the root of 66.5
 
-    auto floor = meshOf({floorTri()});
-    float height = 42.0f;
-    EXPECT_FALSE(floor->getHeightAt(0.25f, 0.25f, height)); // no box before init
-    floor->init();
-    EXPECT_TRUE(floor->getHeightAt(0.25f, 0.25f, height));
-    EXPECT_FLOAT_EQ(height, 0.0f);
-    height = 42.0f;
-    EXPECT_FALSE(floor->getHeightAt(1.0f, 1.0f, height));
-    EXPECT_FLOAT_EQ(height, 42.0f);
-
-    // The first triangle in list order wins, even below a later one.
-    auto stacked = meshOf({floorTri(1.0f), floorTri(3.0f)});
-    stacked->init();
-    EXPECT_TRUE(stacked->getHeightAt(0.2f, 0.2f, height));
-    EXPECT_FLOAT_EQ(height, 1.0f);
-
     auto slope = meshOf({tri({0, 0, 0}, {0, 0, 10}, {10, 5, 0})});
+    float height = 42.0f;
+    EXPECT_FALSE(slope->getHeightAt(4.0f, 1.0f, height)); // no box before init
     slope->init();
     EXPECT_TRUE(slope->getHeightAt(4.0f, 1.0f, height));
     EXPECT_NEAR(height, 2.0f, 1e-4f);
+    EXPECT_FALSE(slope->getHeightAt(9.0f, 9.0f, height)); // in the box, outside the triangle
 }
 
-TEST(MeshModelTest, ScaleKeepsTheBoxUntilRecomputedPlacementMovesBothAndMeshesMoveInOrder) {
+TEST(MeshModelTest, ScalePlacementAndMeshesMovingInOrder) {
     MeshModel model;
     model.addMesh(meshOf({tri({-1, 0, 2}, {3, 4, 5}, {0, -2, 1})}));
-    model.computeBoundingBox();
     model.scale(2.0f);
-    EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-1, -2, 1, 3, 4, 5}));
     model.computeBoundingBox();
     EXPECT_EQ(bounds(*model.getBoundingBox()), (Bounds{-2, -4, 2, 6, 8, 10}));
     // The base centre (2, -4, 6) goes to (10, 5, 10).
@@ -204,19 +179,17 @@ TEST(MeshModelTest, HeightComesFromTheFirstMeshThatHits) {
     EXPECT_FLOAT_EQ(model.getHeight(5.0f, 5.0f), 0.0f); // outside every box
 }
 
-TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
-    Triangle t0 = tri({0, 0, 0}, {0, 0, 1}, {1, 0, 0});
-    Triangle t1 = tri({0, 2, 0}, {0, 3, 0}, {0, 2, 1});
-    t0.plane = std::make_shared<Plane>(Plane::fromTriangle(t0));
-    t1.plane = std::make_shared<Plane>(Plane::fromTriangle(t1));
+TEST_F(GeometryGLTest, VertexBufferKeepsToItsCapacityAndFreesItsBuffers) {
+    Triangle t = floorTri();
+    t.plane = std::make_shared<Plane>(Plane::fromTriangle(t));
 
     GLuint names[3];
     {
         VBO vbo(6);
         EXPECT_EQ(zeltest::captureStdout([&] { vbo.addTriangle(Triangle()); }),
                   "WARNING [VBO]: Triangle without valid plane.");
-        vbo.addTriangle(t0);
-        vbo.addTriangle(t1);
+        vbo.addTriangle(t);
+        vbo.addTriangle(t);
         vbo.addVertex({9, 9, 9}, {0, 0, 1}, {}); // beyond the capacity: ignored
         EXPECT_EQ(vbo.getCount(), 6);
 
@@ -226,22 +199,6 @@ TEST_F(GeometryGLTest, VertexBufferHoldsPackedBuffersWithPlaneNormals) {
         names[0] = vbo.getPositionBuffer();
         names[1] = vbo.getTexCoordBuffer();
         names[2] = vbo.getNormalBuffer();
-        const GLint expectedSizes[3] = {72, 48, 72};
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_NE(names[i], 0u);
-            glBindBufferARB(GL_ARRAY_BUFFER_ARB, names[i]);
-            GLint size = 0;
-            glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &size);
-            EXPECT_EQ(size, expectedSizes[i]) << "buffer " << i;
-        }
-
-        float normals[18];
-        glGetBufferSubDataARB(GL_ARRAY_BUFFER_ARB, 0, sizeof normals, normals);
-        for (int v = 0; v < 3; ++v) {
-            EXPECT_EQ(Vector3(normals[v * 3], normals[v * 3 + 1], normals[v * 3 + 2]), Vector3(0, 1, 0));
-            EXPECT_EQ(normals[9 + v * 3], 1.0f); // t1 lies in x = 0, facing +x
-        }
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
         vbo.draw(7); // asks for more than stored: draws the six, no error
     }
     for (GLuint name : names)
@@ -255,7 +212,6 @@ TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
         addFacingSquare(mesh, 20, 3);
         mesh.init();
         list = mesh.getDisplayList();
-        ASSERT_NE(list, 0u);
         EXPECT_TRUE(glIsList(list));
         EXPECT_GT(brightness(renderCentre(mesh)), 3 * 250); // untextured triangles in white
     }
@@ -268,7 +224,6 @@ TEST_F(GeometryGLTest, PlainMeshDisplayListAndImmediateDrawing) {
     faded.getTriangles()[0]->texture = plaster();
     faded.getTriangles()[1]->texture = plaster();
     faded.init();
-    EXPECT_EQ(faded.getDisplayList(), 0u);
     const int half = brightness(renderCentre(faded));
     expectBlendingReset();
     faded.setAlpha(1.0f);
@@ -286,7 +241,6 @@ TEST_F(GeometryGLTest, SingleTexturedMeshFadesWithDistance) {
 
     camera.setPosition({0, 10, 400 - 179});
     const zeltest::Pixel near = renderCentre(mesh);
-    EXPECT_FLOAT_EQ(mesh.getAlpha(), 1.0f);
     EXPECT_GT(brightness(near), 90);
 
     camera.setPosition({0, 10, 400 - 190});
@@ -297,15 +251,6 @@ TEST_F(GeometryGLTest, SingleTexturedMeshFadesWithDistance) {
 
     camera.setPosition({0, 10, 400 - 200});
     EXPECT_EQ(brightness(renderCentre(mesh)), 0);
-    EXPECT_FLOAT_EQ(mesh.getAlpha(), 0.0f);
-
-    // A mesh whose sphere holds the camera is never faded, however far its centre.
-    SingleTexturedMesh ground;
-    ground.addTriangle(tri({-600, 0, -600}, {-600, 0, 600}, {600, 0, -600}));
-    ground.init();
-    camera.setPosition({400, 5, -400});
-    renderCentre(ground);
-    EXPECT_FLOAT_EQ(ground.getAlpha(), 1.0f);
 }
 
 TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
@@ -315,8 +260,7 @@ TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
     world_->addLight(makeLight(-1000, 1000, 1000, 0.1f, 1, 0.1f));
     SingleTexturedMesh twoLights;
     twoLights.init();
-    const std::vector<const Light*> firstTwo = {world_->getLights()[0].get(), world_->getLights()[1].get()};
-    EXPECT_EQ(twoLights.getLightShader()->getLights(), firstTwo);
+    EXPECT_EQ(twoLights.getLightShader()->getLights().size(), 2u);
     world_->addLight(makeLight(1000, -1000, 1000, 0.1f, 0.1f, 1));
     world_->addLight(makeLight(-1000, -1000, 1000, 1, 1, 1));
     SingleTexturedMesh mesh;
@@ -328,18 +272,11 @@ TEST_F(GeometryGLTest, LightingIsSunlitByDayAndDarkAtNightExceptNearLights) {
     const LightShader& shader = *mesh.getLightShader();
     ASSERT_EQ(shader.getLightCount(), 3u);
 
-    // A bind puts each of the first three lights in its uniforms and samples texture unit 0.
-    const GLhandleARB handle = shader.getProgram()->getProgramObject();
-    glUseProgramObjectARB(handle);
-    glUniform1iARB(glGetUniformLocationARB(handle, "texture"), 3);
+    // A bind passes the third light too; the pixels below only see the first.
     shader.bind();
     glUseProgramObjectARB(0);
-    using U = std::array<float, 4>;
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition0"), (U{1000, 1000, 1000, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor1"), (U{0.1f, 1, 0.1f, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightPosition2"), (U{1000, -1000, 1000, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (U{0.1f, 0.1f, 1, 1}));
-    EXPECT_EQ(zeltest::uniformValue(handle, "texture", true)[0], 0.0f);
+    const GLhandleARB handle = shader.getProgram()->getProgramObject();
+    EXPECT_EQ(zeltest::uniformValue(handle, "lightColor2"), (std::array<float, 4>{0.1f, 0.1f, 1, 1}));
 
     runCycleTo(DayNightCycle::DAY_HOLD);
     const zeltest::Pixel day = renderCentre(mesh);

@@ -1,7 +1,5 @@
-// SGF model files: the reader (numbers, records, lights, and the limits hostile
-// files run into), the inspector with its command line, and mesh models built
-// from files (kinds, textures, placement, rejected faces, unusable files). The
-// model tests need the texture registry, hence a GL context.
+// SGF model files: the reader and the limits hostile files run into, the inspector
+// and its command line, and mesh models built from files (in a GL context for textures).
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -9,14 +7,12 @@
 #include <cfloat>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/FrameDriver.h"
 #include "geometry/SGFChecker.h"
 #include "geometry/SGFFile.h"
 #include "geometry/SGFMeshModel.h"
@@ -36,7 +32,6 @@ std::string writeFile(const std::string& name, const std::string& text) {
 
 std::string repeat(const std::string& part, std::size_t count) {
     std::string text;
-    text.reserve(part.size() * count);
     for (std::size_t i = 0; i < count; ++i)
         text += part;
     return text;
@@ -100,13 +95,8 @@ TEST(SGFFileTest, NumbersReadLikeFormattedStreamInput) {
     } numbers[] = {{"  -1.5e2xyz", -150.0f, -1},
                    {".5", 0.5f, 0},
                    {"2e+x", 2.0f, 2},
-                   {" 42abc", 42.0f, 42},
-                   {"3.9", 3.9f, 3},
                    {"", 0.0f, 0},
-                   {"-", 0.0f, 0},
-                   {"x1", 0.0f, 0},
                    {"nan", 0.0f, 0},
-                   {"inf", 0.0f, 0},
                    {"0x10", 0.0f, 0},
                    {"1e39", FLT_MAX, 1},
                    {"-1e400", -FLT_MAX, -1},
@@ -121,15 +111,11 @@ TEST(SGFFileTest, NumbersReadLikeFormattedStreamInput) {
 }
 
 TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElementAndLightsStopAtABadOne) {
-    // Mesh 1: missing coordinates repeat the previous vertex's (0 for the first).
-    // Mesh 2: the first face's unset values are indices 0, coordinates 0 and no
-    // name. Mesh 3: a face in first position is read as the vertex list. Mesh 4: a
-    // quad splits into (0 1 2) and (2 3 0); the next triangle keeps i1, the name and
-    // the v it does not set; neither triangle nor quad splits like a quad with the
-    // fourth index left over from the quad (3), not its own; the last face's
-    // indices sit 240 levels down, inside the parser's nesting limit, and its
-    // empty texture element gives default.jpg. Lights stop at the first bad one
-    // (the third has no position); one without children is kept with zeros.
+    // Unset values repeat the previous element's (0 at first); a face in first
+    // position is read as the vertex list; a polygon splits like a quad with the
+    // fourth index left over from the quad; indices 240 levels down are inside the
+    // parser's nesting limit. Lights stop at the first bad one (the third has no
+    // position); one without children is kept with zeros.
     const SGFFile file(writeFile("records", R"(<sgf>
       <light><s> 2.5 </s><color red="1" green="0.5" blue="0.25"/><position x="3" y="4" z="5"/></light>
       <light/>
@@ -176,8 +162,8 @@ TEST(SGFFileTest, RecordsTakeUnsetValuesFromThePreviousElementAndLightsStopAtABa
     const auto& lights = file.getLights();
     ASSERT_EQ(lights.size(), 2u);
     const SGFLight& l = lights[0];
-    EXPECT_TRUE(l.scalar == 2.5f && l.red == 1.0f && l.green == 0.5f && l.blue == 0.25f);
-    EXPECT_TRUE(l.x == 3.0f && l.y == 4.0f && l.z == 5.0f);
+    EXPECT_EQ((std::vector<float>{l.scalar, l.red, l.green, l.blue, l.x, l.y, l.z}),
+              (std::vector<float>{2.5f, 1, 0.5f, 0.25f, 3, 4, 5}));
     EXPECT_EQ(lights[1].scalar, 0.0f);
 }
 
@@ -191,9 +177,8 @@ TEST(SGFFileTest, HostileFilesAreCutAtTheLimitsQuickly) {
         const char* lastTexture;
         std::size_t counts[3]; // meshes, then the first mesh's vertices and faces
     } cases[] = {
-        // The shortest elements there are, so the file stays near 6 MB while the
-        // counts pass the limits: 2^20 + 7 vertices, then 2^19 + 3 quads, which
-        // split into 2^20 + 6 triangles.
+        // The shortest elements there are, so the file stays near 6 MB: 2^20 + 7
+        // vertices, then 2^19 + 3 quads, which split into 2^20 + 6 triangles.
         {"million",
          "<sgf><mesh><l>" + repeat("<v/>", SGFFile::MAX_VERTICES_PER_MESH + 7) +
              "</l><quad><indices i0='0' i1='1' i2='2' i3='3'/></quad>" +
@@ -214,8 +199,7 @@ TEST(SGFFileTest, HostileFilesAreCutAtTheLimitsQuickly) {
          {": mesh 0: a texture name of 4004 bytes is longer than 255; default.jpg is used."},
          "default.jpg",
          {1, 3, 1002}},
-        // A valid model padded with a comment to one byte over the limit is
-        // refused from its size alone, before any parsing.
+        // A valid model padded to one byte over the limit is refused before any parsing.
         {"oversized",
          head + std::string(SGFFile::MAX_FILE_BYTES + 1 - head.size() - 9, ' ') + "--></sgf>",
          {" is larger than its size limit (8388608 bytes); the file is not read."},
@@ -248,96 +232,58 @@ TEST(SGFFileTest, HostileFilesAreCutAtTheLimitsQuickly) {
 }
 
 TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
-    const std::string textureFaces =
-        "<sgf>" +
-        mesh(face(0, 1, 2) + face(0, 1, 2, "a\\b\\wood.tga") + face(0, 2, 3, "gone.tga") +
-             face(0, 2, 3, "broken.tga") + face(0, 2, 3, "a/b/wood.tga")) +
-        "</sgf>";
-    std::string sixVertices = "<vertices>";
-    for (int i = 0; i < 6; ++i)
-        sixVertices += "<v x='" + std::to_string(i) + "' y='1' z='0'/>";
     const struct {
         const char* name;
         std::string text;
         std::size_t limit;  // of vertices and of faces per mesh, 0 for the reader's own
         std::string report; // after the "File:" line; D stands for the scratch folder
     } cases[] = {
-        // A quad and a triangle with one texture, a second mesh mixing textures, two lights.
-        {"clean",
-         "<sgf>" +
-             mesh("<quad><indices i0='0' i1='1' i2='2' i3='3'/><texCoord/><texCoord/><texCoord/><texCoord/>"
-                  "<texture>C:\\art\\stone.tga</texture></quad>" +
-                  face(0, 1, 3)) +
-             mesh(face(0, 1, 2, "stone.tga") + face(0, 2, 3, "wood.tga")) +
-             "<light><s>1</s><c red='1' green='0' blue='0'/><p x='0' y='1' z='0'/></light>"
-             "<light><s>2</s><c/><p/></light></sgf>",
-         0,
-         "  mesh 0: 4 vertices, 3 faces, single texture (vertex buffers): stone.tga\n"
-         "  mesh 1: 4 vertices, 2 faces, mixed textures (display list): stone.tga, wood.tga\n"
-         "Totals: 2 meshes, 8 vertices, 5 faces (triangles), 2 lights\n"
-         "Textures: 2\n"
-         "  stone.tga: 4 faces, ok (D/textures/stone.tga)\n"
-         "  wood.tga: 1 faces, ok (D/textures/wood.tga)\n"
-         "Bounding box: min (0, 0, -1) max (2, 3, 0) size (2, 3, 1)\n"
-         "Result: clean\n"},
-        // The first mesh's faces are all out of range, so the model cannot be placed;
-        // only the last mesh's face spans the box: vertex 3 (z = -1) is never used.
+        // The first mesh's faces are all out of range, so the model cannot be placed.
+        // Names resolve to what follows the last backslash; the directory's trailing
+        // slash is not doubled.
         {"skipped",
-         "<sgf>" +
-             mesh(face(0, 1, 4, "stone.tga") + face(-1, 1, 2) +
-                  "<triangle><indices i0='99999999999' i1='1' i2='2'/></triangle>") +
-             "<mesh><vertices/>" + face(0, 1, 2, "stone.tga") + "</mesh><mesh/>" + mesh("") +
-             mesh(face(0, 1, 2, "stone.tga")) + "</sgf>",
+         "<sgf>" + mesh(face(0, 1, 4, "stone.tga") + face(-1, 1, 2)) + "<mesh><vertices/>" +
+             face(0, 1, 2, "stone.tga") + "</mesh><mesh/>" + mesh("") +
+             mesh(face(0, 1, 2) + face(0, 1, 2, "a\\b\\wood.tga") + face(0, 2, 3, "gone.tga") +
+                  face(0, 2, 3, "broken.tga")) +
+             "</sgf>",
          0,
-         "  mesh 0: 4 vertices, 3 faces (3 skipped), mixed textures (display list): stone.tga\n"
+         "  mesh 0: 4 vertices, 2 faces (2 skipped), mixed textures (display list): stone.tga\n"
          "  mesh 1: 0 vertices, 1 faces (1 skipped), mixed textures (display list): stone.tga\n"
          "  mesh 2: 0 vertices, 0 faces\n"
          "  mesh 3: 4 vertices, 0 faces\n"
-         "  mesh 4: 4 vertices, 1 faces, single texture (vertex buffers): stone.tga\n"
-         "Totals: 5 meshes, 12 vertices, 5 faces (triangles), 0 lights\n"
-         "Textures: 1\n"
-         "  stone.tga: 5 faces, ok (D/textures/stone.tga)\n"
-         "Bounding box: min (0, 0, 0) max (2, 3, 0) size (2, 3, 0)\n"
-         "Problems: 7\n"
+         "  mesh 4: 4 vertices, 4 faces, mixed textures (display list): wood.tga, gone.tga, broken.tga, "
+         "(none)\n"
+         "Totals: 5 meshes, 12 vertices, 7 faces (triangles), 0 lights\n"
+         "Textures: 4\n"
+         "  stone.tga: 3 faces, ok (D/textures/stone.tga)\n"
+         "  wood.tga: 1 faces, ok (D/textures/wood.tga)\n"
+         "  gone.tga: 1 faces, MISSING (D/textures/gone.tga)\n"
+         "  broken.tga: 1 faces, UNREADABLE (D/textures/broken.tga)\n"
+         "Bounding box: min (0, 0, -1) max (2, 3, 0) size (2, 3, 1)\n"
+         "Problems: 9\n"
          "  mesh 0, face 0: vertex index (0, 1, 4) outside the mesh's 4 vertices (valid 0..3); the loader "
          "skips this face.\n"
          "  mesh 0, face 1: vertex index (-1, 1, 2) outside the mesh's 4 vertices (valid 0..3); the loader "
          "skips this face.\n"
-         "  mesh 0, face 2: vertex index (2147483647, 1, 2) outside the mesh's 4 vertices (valid 0..3); the "
-         "loader skips this face.\n"
          "  mesh 1 has faces but no vertices.\n"
          "  mesh 2 is empty: no vertices and no faces.\n"
          "  mesh 3 has 4 vertices but no faces.\n"
-         "  the first mesh has no face that loads, so the model has no bounding box and loads empty.\n"
-         "Result: PROBLEMS\n"},
-        // Names resolve to what follows the last backslash; forward slashes are no
-        // separators. The directory's trailing slash is not doubled.
-        {"textures", textureFaces, 0,
-         "  mesh 0: 4 vertices, 5 faces, mixed textures (display list): wood.tga, gone.tga, broken.tga, "
-         "a/b/wood.tga, (none)\n"
-         "Totals: 1 meshes, 4 vertices, 5 faces (triangles), 0 lights\n"
-         "Textures: 4\n"
-         "  wood.tga: 1 faces, ok (D/textures/wood.tga)\n"
-         "  gone.tga: 1 faces, MISSING (D/textures/gone.tga)\n"
-         "  broken.tga: 1 faces, UNREADABLE (D/textures/broken.tga)\n"
-         "  a/b/wood.tga: 1 faces, MISSING (D/textures/a/b/wood.tga)\n"
-         "Bounding box: min (0, 0, -1) max (2, 3, 0) size (2, 3, 1)\n"
-         "Problems: 4\n"
-         "  mesh 0: 1 faces name no texture (no texture element before them); they draw with the default "
+         "  mesh 4: 1 faces name no texture (no texture element before them); they draw with the default "
          "texture.\n"
+         "  the first mesh has no face that loads, so the model has no bounding box and loads empty.\n"
          "  texture gone.tga (1 faces): file D/textures/gone.tga not found; those faces draw with the "
          "default texture.\n"
          "  texture broken.tga: file D/textures/broken.tga cannot be decoded as TGA, BMP or JPEG; those "
          "faces draw with the default texture.\n"
-         "  texture a/b/wood.tga (1 faces): file D/textures/a/b/wood.tga not found; those faces draw with "
-         "the default texture.\n"
          "Result: PROBLEMS\n"},
-        // Six vertices and faces making five triangles against limits of 4 each;
+        // Six vertices and faces making five triangles against limits of 4 each (the
+        // box leaves out the last two vertices);
         // the second of three lights has no text in its first child.
         {"limits",
-         "<sgf><mesh>" + sixVertices + "</vertices>" + face(0, 1, 2, "stone.tga") +
-             face(0, 1, 3, "stone.tga") + "<quad><indices i0='0' i1='1' i2='2' i3='3'/></quad>" +
-             face(1, 2, 3, "stone.tga") +
+         "<sgf><mesh><vertices><v y='1'/>" + repeat("<v x='1'/>", 3) + "<v x='9'/><v z='9'/></vertices>" +
+             face(0, 1, 2, "stone.tga") + face(0, 1, 3, "stone.tga") +
+             "<quad><indices i0='0' i1='1' i2='2' i3='3'/></quad>" + face(1, 2, 3, "stone.tga") +
              "</mesh><light><s>1</s><c/><p/></light><light><s/><c/><p/></light><light><s>3</s><c/><p/>"
              "</light></sgf>",
          4,
@@ -345,7 +291,7 @@ TEST_F(SGFCheckerTest, ReportsDescribeTheFileAndListItsProblems) {
          "Totals: 1 meshes, 4 vertices, 4 faces (triangles), 1 lights of 3 light elements\n"
          "Textures: 1\n"
          "  stone.tga: 4 faces, ok (D/textures/stone.tga)\n"
-         "Bounding box: min (0, 1, 0) max (3, 1, 0) size (3, 0, 0)\n"
+         "Bounding box: min (0, 1, 0) max (1, 1, 0) size (1, 0, 0)\n"
          "Problems: 3\n"
          "  mesh 0: the file lists 6 vertices; only the first 4 are read (limit 4 per mesh).\n"
          "  mesh 0: the file's faces make 5 triangles; only the first 4 are read (limit 4 per mesh).\n"
@@ -378,10 +324,8 @@ TEST_F(SGFCheckerTest, CommandLineReportsAndExitStatus) {
         {"bad", file("bad", "<sgf>" + mesh(face(0, 1, 5, "stone.tga")) + "</sgf>")},
         {"many", file("many", "<sgf>" + mesh(many) + "</sgf>")},
         {"cut", file("cut", "<sgf><mesh><vertices>")},
-        {"blank", file("blank", "")},
         {"binary", file("binary", "\x01\x02\xff\xfe garbage")},
         {"otherroot", file("otherroot", "<model><mesh><v/></mesh></model>")},
-        {"lightsonly", file("lightsonly", "<sgf><light><s>1</s><c/><p/></light></sgf>")},
         {"missing", dir + "/nothing.sgf"}};
     const std::string unreadable = "Problems: 1\n  the file is not well-formed XML (or cannot be read); "
                                    "nothing loads.\nResult: PROBLEMS\n";
@@ -400,29 +344,23 @@ TEST_F(SGFCheckerTest, CommandLineReportsAndExitStatus) {
         {{"--textures", "T", "ok", "bad"}, Command::EXIT_PROBLEMS, "Result: clean\n\nFile: "},
         {{"--textures", "T", "many"}, Command::EXIT_PROBLEMS, "  ... and 50 more\nResult: PROBLEMS\n"},
         {{"--textures", "T", "cut"}, Command::EXIT_PROBLEMS, unreadable},
-        {{"--textures", "T", "blank"}, Command::EXIT_PROBLEMS, unreadable},
         {{"--textures", "T", "binary"}, Command::EXIT_PROBLEMS, unreadable},
         {{"--textures", "T", "otherroot"}, Command::EXIT_PROBLEMS, noMesh},
-        {{"--textures", "T", "lightsonly"}, Command::EXIT_PROBLEMS, noMesh},
         {{"--textures", "T", "missing"},
          Command::EXIT_PROBLEMS,
          "Problems: 1\n  the file does not exist; nothing loads.\nResult: PROBLEMS\n"},
         {{"--textures", "T", "-v", "ok"},
          Command::EXIT_CLEAN,
-         "  vertex 3: (0, 3, -1)\n  face 0: indices (0, 1, 2) uv (0, 0) (0, 0) (0, 0) texture "
-         "stone.tga\nFile: "},
+         "  vertex 3: (0, 3, -1)\n  face 0: indices (0, 1, 2)"},
         {{}, Command::EXIT_USAGE, "Usage: sgfcheck [--textures DIR]"},
         {{"--frobnicate", "ok"}, Command::EXIT_USAGE, "unknown option --frobnicate"},
         {{"ok", "--textures"}, Command::EXIT_USAGE, "--textures needs a directory."},
         {{"--help"}, Command::EXIT_CLEAN, "Exit status: 0 clean, 1 problems, 2 usage."},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"sgfcheck"};
+        std::vector<const char*> argv = {"sgfcheck"};
         for (const std::string& a : c.args)
-            args.push_back(paths.count(a) ? paths.at(a) : a);
-        std::vector<const char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(a.c_str());
+            argv.push_back(paths.count(a) ? paths.at(a).c_str() : a.c_str());
         int status = -1;
         const std::string out = zeltest::captureStdout(
             [&] { status = Command::run(static_cast<int>(argv.size()), argv.data()); });
@@ -432,9 +370,8 @@ TEST_F(SGFCheckerTest, CommandLineReportsAndExitStatus) {
 }
 
 TEST_F(SGFMeshModelTest, MeshKindsAndTextures) {
-    // Mesh 3's first face has a bad index and another texture; the mesh is still
-    // single-textured, as the face is skipped. A texture that fails to load
-    // leaves a single-textured mesh the default and its triangles none.
+    // Mesh 3 stays single-textured, as its face of another texture is skipped. A texture
+    // that fails to load leaves a single-textured mesh the default and its triangles none.
     const std::string path = writeFile(
         "kinds", "<sgf>" + mesh(face(0, 1, 2, "a\\b\\plaster.jpg") + face(0, 2, 3, "plaster.jpg")) +
                      mesh(face(0, 1, 2, "plaster.jpg") + face(0, 2, 3, "door.jpg")) + mesh("") +
@@ -469,8 +406,7 @@ TEST_F(SGFMeshModelTest, MeshKindsAndTextures) {
                                                "plain: none door"}));
     const auto& meshes = model->getMeshes();
     EXPECT_EQ(meshes[1]->getRenderMode(), Mesh::RENDER_DISPLAY_LIST);
-    // Triangles take the record's vertices at the face's indices; placing the
-    // model's base centre (1, 0, -0.5) at the origin moved them.
+    // The record's vertex at the face's index, moved as the base centre (1, 0, -0.5) went to 0.
     EXPECT_EQ(meshes[1]->getTriangles()[1]->positions[1], Vector3(1, 3, 0.5f));
     auto* afterSkip = static_cast<SingleTexturedMesh*>(meshes[3].get());
 
@@ -484,34 +420,7 @@ TEST_F(SGFMeshModelTest, MeshKindsAndTextures) {
     EXPECT_EQ(bound, 0);
 }
 
-TEST_F(SGFMeshModelTest, ScaleThenPlaceOnTheTarget) {
-    // Box of the file's model: x [-1, 3], y [2, 6], z [0, 2].
-    const SGFFile reader(
-        writeFile("place", "<sgf><mesh><vertices><v x='-1' y='2' z='0'/><v x='3' y='6' z='2'/>"
-                           "<v x='1' y='4' z='1'/></vertices>" +
-                               face(0, 1, 2, "plaster.jpg") + "</mesh></sgf>"));
-    // Scale and the factor by which the box grows: a scale of 0 keeps the file's size.
-    const std::pair<float, float> scales[] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {2.0f, 2.0f}};
-    for (const auto& [scale, f] : scales) {
-        SGFMeshModel model(reader, 10, -1.5f, 20, scale);
-        ASSERT_NE(model.getBoundingBox(), nullptr);
-        const BoundingBox& b = *model.getBoundingBox();
-        EXPECT_EQ((std::vector<float>{b.minX, b.minY, b.minZ, b.maxX, b.maxY, b.maxZ}),
-                  (std::vector<float>{10 - 2 * f, -1.5f, 20 - f, 10 + 2 * f, -1.5f + 4 * f, 20 + f}))
-            << scale;
-        // The positions moved with the box: the first vertex is its min corner.
-        EXPECT_EQ(model.getMeshes()[0]->getTriangles()[0]->positions[0], Vector3(b.minX, b.minY, b.minZ));
-    }
-}
-
 TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles) {
-    const std::string dir = zeltest::scratchDir("sgfmodel-files");
-    const std::string locked =
-        zeltest::writeFile(dir, "locked.sgf", "<sgf>" + mesh("<triangle/>") + "</sgf>");
-    std::filesystem::permissions(locked, std::filesystem::perms::none);
-    std::filesystem::create_directory(dir + "/folder.sgf");
-    // Running as root, permission bits do not stop reading: the locked file is then left out.
-    FILE* probe = std::fopen(locked.c_str(), "rb");
     const std::string unreadable = "Could not read model file @; the model is empty.";
     const std::string noFace = "The first mesh of model file @ has no usable faces; the model is empty.";
     const std::string skipped = "@: mesh 0, face ";
@@ -521,14 +430,9 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
         std::vector<std::string> errors; // each after "ERROR: [SGFMeshModel] ", @ for the path
         std::size_t triangles;
     } cases[] = {
-        {zeltest::writeFile(dir, "empty.sgf", ""), {unreadable}, 0},
-        {dir + "/folder.sgf", {unreadable}, 0},
-        {probe ? "" : locked, {unreadable}, 0},
+        {writeFile("empty", ""), {unreadable}, 0},
         {writeFile("nomeshes", "<sgf><light/></sgf>"),
          {"Model file @ has no meshes; the model is empty."},
-         0},
-        {writeFile("firstempty", "<sgf>" + mesh("") + mesh(face(0, 1, 2, "plaster.jpg")) + "</sgf>"),
-         {noFace},
          0},
         {writeFile("allrejected", "<sgf>" + mesh(face(7, 1, 2, "plaster.jpg")) + "</sgf>"),
          {skipped + "0: vertex index (7, 1, 2)" + outside, noFace},
@@ -536,12 +440,11 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
         // Of these only the quad's first half (0, 1, 2) and the last triangle remain.
         {writeFile("indices",
                    "<sgf>" +
-                       mesh(face(-1, 0, 1, "default.jpg") + face(4, 1, 2) + face(0, -2147483647 - 1, 1) +
+                       mesh(face(-1, 0, 1, "default.jpg") + face(4, 1, 2) +
                             "<quad><indices i0='0' i1='1' i2='2' i3='-7'/></quad>" + face(3, 1, 2)) +
                        "</sgf>"),
          {skipped + "0: vertex index (-1, 0, 1)" + outside, skipped + "1: vertex index (4, 1, 2)" + outside,
-          skipped + "2: vertex index (0, -2147483648, 1)" + outside,
-          skipped + "4: vertex index (2, -7, 0)" + outside},
+          skipped + "3: vertex index (2, -7, 0)" + outside},
          2},
         // 1e39 saturates to the largest float, nan and inf read as 0: the model is
         // built, placed and initialised without a NaN in any position.
@@ -554,8 +457,6 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
          2},
     };
     for (const auto& c : cases) {
-        if (c.path.empty())
-            continue;
         SCOPED_TRACE(c.path);
         std::string expected;
         for (std::string line : c.errors)
@@ -584,8 +485,6 @@ TEST_F(SGFMeshModelTest, LoadSkipsBadFacesAndReturnsAnEmptyModelForUnusableFiles
               "ERROR: [SGFMeshModel] Model file " + numbers +
                   " leaves the float range at scale 2; the model is empty.\n");
     EXPECT_EQ(doubled->getBoundingBox(), nullptr);
-    if (probe != nullptr)
-        std::fclose(probe);
 }
 
 TEST_F(SGFMeshModelTest, EachDistinctNameIsRequestedOnceUpToTheLimit) {
