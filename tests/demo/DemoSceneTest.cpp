@@ -70,8 +70,7 @@ TEST_F(DemoSceneTest, ObjectsAreListedInOrderWiredTogetherAndTheVillageModelsFit
     EXPECT_EQ(water->getCorner(3), Vector3(1500, -10, 1500));
     EXPECT_FLOAT_EQ(sky->getHalfSize(), 10.0f);
 
-    // The fountain sprays water particles up along (0.1, 1, 0.1); they fade out
-    // between its two fade points, into its basin.
+    // The fountain sprays up along (0.1, 1, 0.1); the particles fade out into its basin.
     ASSERT_NE(fountain->getTexture(), nullptr);
     EXPECT_EQ(fountain->getTexture()->getName(), "waterparticle_0.tga");
     zeltest::expectNear(fountain->getDirection(), Vector3(0.1f, 1.0f, 0.1f) * (1.0f / std::sqrt(1.02f)),

@@ -1,6 +1,5 @@
-// End-to-end runs of the real program under the test X server (and without
-// any display). Every run is bounded by timeout(1), which kills a program that
-// does not end.
+// End-to-end runs of the real program under the test X server and without any display,
+// each bounded by timeout(1), which kills a program that does not end.
 
 #include <gtest/gtest.h>
 

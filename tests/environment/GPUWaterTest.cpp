@@ -48,8 +48,7 @@ TEST_F(GPUWaterGL, DrawSetsEveryUniformAndRestoresTheStateTheCubeMapGoesWithTheW
         EXPECT_EQ(uniform("cubemap", true)[0], 0.0f);
         EXPECT_EQ(uniform("noise", true)[0], 1.0f);
 
-        // Afterwards: no program, unit 0 active, cube mapping off, and 2D
-        // texturing off on the noise texture's unit 1.
+        // Afterwards: no program, unit 0 active, cube mapping off, 2D texturing off on unit 1.
         EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
         GLint active = 0;
         glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
