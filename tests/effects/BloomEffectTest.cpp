@@ -49,13 +49,6 @@ void fillRect(int x0, int y0, int x1, int y1, float grey) {
     glRecti(x0, y0, x1, y1);
 }
 
-// A white square that lands on texels 60..67 of the source, and a dim patch
-// that the bright pass must drop.
-void brightSpot() {
-    fillRect(375, 281, 425, 319, 1.0f);
-    fillRect(50, 50, 150, 150, 0.2f);
-}
-
 // One frame as the world draws it: source in the 128 x 128 corner, capture, scene (dark grey), composite.
 void bloomFrame(BloomEffect& bloom, void (*source)()) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -106,7 +99,12 @@ TEST_F(BloomEffectTest, TheCompositeAddsAFifthOfEachStageWhenOnAndTheStagesGoWit
 
 TEST_F(BloomEffectTest, CaptureBrightPassesAndBlurs) {
     BloomEffect bloom;
-    bloomFrame(bloom, brightSpot);
+    // A white square that lands on texels 60..67 of the source, and a dim patch
+    // that the bright pass must drop.
+    bloomFrame(bloom, [] {
+        fillRect(375, 281, 425, 319, 1.0f);
+        fillRect(50, 50, 150, 150, 0.2f);
+    });
     for (const zel::GPUProgram* program : {&bloom.getBrightPassProgram(), &bloom.getBlurProgram()}) {
         GLint linked = 0;
         glGetObjectParameterivARB(program->getProgramObject(), GL_OBJECT_LINK_STATUS_ARB, &linked);

@@ -17,7 +17,7 @@ using zel::Vector3;
 
 using GPUFireGL = zeltest::GLTest;
 
-TEST_F(GPUFireGL, DrawSetsEveryUniformBindsTheTexturesAndRestoresTheStateAndTheClockWraps) {
+TEST_F(GPUFireGL, DrawSetsItsUniformsBindsTheTexturesAndRestoresTheStateAndTheClockWraps) {
     zeltest::orthoView(-1, 1, -1, 1);
     glClearColor(0, 0, 80.0f / 255.0f, 1);
     glClear(GL_COLOR_BUFFER_BIT);

@@ -6,7 +6,6 @@
 
 #include "effects/ParticleSystem.h"
 #include "effects/Random.h"
-#include "resources/Texture.h"
 #include "support/GLContext.h"
 
 using zel::Particle;

@@ -25,7 +25,8 @@ std::vector<float> runPhase(DayNightCycle& cycle, int limit) {
 TEST(DayNightCycleTest, FullCycleAtFifteenMillisecondTicks) {
     // The fader turns at or beyond its bounds without clamping; it starts at 1, still rising.
     DayNightCycle cycle;
-    EXPECT_TRUE(cycle.getValue() == 1.0f && cycle.getFader().isIncreasing());
+    EXPECT_EQ(cycle.getValue(), 1.0f);
+    EXPECT_TRUE(cycle.getFader().isIncreasing());
     // A hold is 2000 updates of 15 ms (30 s) at an exact value. A fade moves
     // 0.001 per update to an exact end: dusk first overshoots one step above 1
     // (the fader still rises), dawn starts upward at once (it turned at 0).

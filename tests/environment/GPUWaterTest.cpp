@@ -9,7 +9,6 @@
 #include "engine/FrameDriver.h"
 #include "environment/DayNightCycle.h"
 #include "resources/GPUProgram.h"
-#include "resources/Texture.h"
 #include "resources/TextureDatabase.h"
 #include "scene/World.h"
 #include "support/EngineTest.h"
@@ -21,7 +20,7 @@ using zel::Vector3;
 
 using GPUWaterGL = zeltest::GLTest;
 
-TEST_F(GPUWaterGL, DrawSetsEveryUniformAndRestoresTheStateTheCubeMapGoesWithTheWaterAndTheClockWraps) {
+TEST_F(GPUWaterGL, DrawSetsItsUniformsAndRestoresTheStateTheCubeMapGoesWithTheWaterAndTheClockWraps) {
     zel::FrameDriver driver;
     driver.initGL();
     zel::World& world = driver.createWorld();

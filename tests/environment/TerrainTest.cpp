@@ -128,9 +128,9 @@ TEST_F(TerrainTest, GridCellsBecomeTwoUpwardTrianglesInOneMeshSampledAlongTheIma
         EXPECT_NEAR(t->plane->normal.dot(t->positions[2]) + t->plane->d, 0.0f, 1e-3f);
     }
     // The model box spans the grid: one step short of origin + size.
-    ASSERT_NE(terrain->getBoundingBox(), nullptr);
-    EXPECT_TRUE(terrain->getBoundingBox()->minX == -400.0f && terrain->getBoundingBox()->maxX == 392.0f &&
-                terrain->getBoundingBox()->maxZ == 392.0f);
+    const zel::BoundingBox* box = terrain->getBoundingBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ((std::vector<float>{box->minX, box->maxX, box->maxZ}), (std::vector<float>{-400, 392, 392}));
 }
 
 TEST_F(TerrainTest, MissingHeightmapAndTextureGiveAFlatTexturedGrid) {
