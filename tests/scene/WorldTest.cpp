@@ -137,14 +137,6 @@ TEST_F(WorldTest, FramePassesRunInOrderAndATickUpdatesChildrenThenCameraThenDayN
         for (int k = 0; k < 16; ++k)
             EXPECT_NEAR(log[i].modelview[k], (i == 2 ? skyView : view)[k], 1e-4f) << k;
     }
-    // The overlay's orthographic projection stays in force after the frame.
-    float projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[0], 2.0f / 800.0f, 1e-7f);
-    EXPECT_NEAR(projection[5], 2.0f / 600.0f, 1e-7f);
-    EXPECT_NEAR(projection[12], -1.0f, 1e-6f);
-    EXPECT_NEAR(projection[13], -1.0f, 1e-6f);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 
     log.clear();
     ASSERT_TRUE(driver_->frame(20));

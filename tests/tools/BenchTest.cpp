@@ -1,7 +1,6 @@
-// The benchmark tool end to end (two short flights, the second on an X server
-// of its own: a complete, well-formed report; identical frames; both segments
-// flown, the second at night), and the pieces it is built from: the flight
-// path's poses and the start-up profile.
+// The benchmark tool end to end (two short flights, the second on an X server of its
+// own: complete reports, identical frames, the second segment at night), and the flight
+// path's poses and the start-up profile it is built from.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -10,7 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <utility>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -35,11 +34,9 @@ int runBench(const std::string& command, const std::string& report, Json& out) {
     return out.is_discarded() ? -1 : 0;
 }
 
-// Both runs in one test: each test program process runs its tests one by one
-// under ctest, and a flight is the expensive part. Lookups go through a copy,
-// where a missing key reads as null and fails the number and string reads with
-// a message instead of reading past the document. The second run has no
-// DISPLAY, so the tool starts Xvfb itself; it also times drained passes and
+// Both runs in one test, since a flight is the expensive part. Lookups go through a copy,
+// where a missing key reads as null and fails the reads with a message. The second run
+// has no DISPLAY, so the tool starts Xvfb itself; it also times drained passes and
 // writes every frame's figures.
 TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
     const char* dir = std::getenv("ZEL_TEST_DIR");
@@ -79,27 +76,17 @@ TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
     EXPECT_EQ(
         csv.rfind("frame,config,segment,leg,wall_ms,cpu_ms,meshes,triangles\n0,0,day,village circle,", 0),
         0u);
-    const std::pair<const char*, int> legs[] = {{"village circle", 24},
-                                                {"sea pass", 16},
-                                                {"fire and fountain", 12},
-                                                {"night circle", 16},
-                                                {"between the houses", 8}};
-    for (const auto& leg : legs)
-        EXPECT_EQ(r["frame_ms_legs"][leg.first]["count"].get<double>(), leg.second) << leg.first;
+    EXPECT_EQ(r["frame_ms_legs"]["between the houses"]["count"].get<double>(), 8);
     for (const char* pass :
          {"bloom_source", "bloom_capture", "sky", "main_list", "bloom_list", "bloom_composite", "overlay"}) {
         EXPECT_TRUE(r["passes_ms"].contains(pass)) << pass;
         EXPECT_GE(r["passes_drained_ms"][pass].get<double>(), 0.0) << pass;
     }
     for (const char* segment : {"day", "night"}) {
-        Json& c = r["cull"][segment];
-        for (const char* key : {"nodes_visited", "nodes_frustum_culled", "nodes_occlusion_culled"})
-            EXPECT_TRUE(c[key].is_number()) << segment << " " << key;
-        EXPECT_GT(c["meshes_drawn"].get<double>(), 0.0) << segment;
-        EXPECT_GT(c["triangles_drawn"].get<double>(), 0.0) << segment;
+        EXPECT_GT(r["cull"][segment]["meshes_drawn"].get<double>(), 0.0) << segment;
+        EXPECT_GT(r["cull"][segment]["triangles_drawn"].get<double>(), 0.0) << segment;
     }
     EXPECT_GT(r["peak_rss_mb"].get<double>(), 0.0);
-    EXPECT_TRUE(r["ab"].is_null());
 
     // Identical frames in both runs, on either server; frames from different
     // parts of the flight differ (the read-back is real).
@@ -121,11 +108,8 @@ TEST(BenchRunTest, ShortFlightTwiceGivesCompleteIdenticalDayAndNightReports) {
 }
 
 TEST(FlightPathTest, PosesFollowTheKeysAndTheDemoCircleCloses) {
-    zel::FlightPath::Leg leg{"leg",
-                             11,
-                             {{zel::Vector3(0, 0, 0), zel::Vector3(10, 0, 0)},
-                              {zel::Vector3(10, 0, 0), zel::Vector3(10, 0, 10)},
-                              {zel::Vector3(10, 5, 10), zel::Vector3(10, 5, 20)}}};
+    const zel::FlightPath::Leg leg{
+        "leg", 11, {{{0, 0, 0}, {10, 0, 0}}, {{10, 0, 0}, {10, 0, 10}}, {{10, 5, 10}, {10, 5, 20}}}};
     // Keys at frames 0, 5 and 10; frames outside the leg are clamped to its ends.
     const struct {
         int frame;
@@ -149,35 +133,20 @@ TEST(FlightPathTest, PosesFollowTheKeysAndTheDemoCircleCloses) {
     const zel::FlightPath path = zel::demoFlightPath(-1.0f);
     EXPECT_EQ(path.shortened(1000).frames(), 2 * 5);
     const zel::FlightPath::Leg& circle = path.getSegments()[0].legs[0];
-    const zel::FlightPath::Pose a = zel::FlightPath::pose(circle, 0);
-    const zel::FlightPath::Pose b = zel::FlightPath::pose(circle, circle.frames - 1);
-    EXPECT_NEAR(a.eye.x, b.eye.x, 1e-3f);
-    EXPECT_NEAR(a.eye.z, b.eye.z, 1e-3f);
-    EXPECT_NEAR(a.eye.y, 8.0f, 1e-4f); // roof height above the ground
+    const zel::Vector3 end = zel::FlightPath::pose(circle, circle.frames - 1).eye;
+    zeltest::expectNear(zel::FlightPath::pose(circle, 0).eye, {end.x, 8.0f, end.z}, 1e-3f);
 }
 
-TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTimeAndNothingWhenDisabled) {
+TEST(ProfilerTest, NestedSectionsCountOnlyTheirOwnTime) {
     using zel::Profiler;
-    auto busy = [] {
-        volatile double sink = 0;
-        for (int i = 0; i < 200000; ++i)
-            sink = sink + i;
-    };
     Profiler::reset();
-    Profiler::setEnabled(false);
-    {
-        Profiler::Scope scope(Profiler::Models);
-        busy();
-    }
-    EXPECT_EQ(Profiler::getMs(Profiler::Models), 0.0);
-
     Profiler::setEnabled(true);
     const auto start = std::chrono::steady_clock::now();
     {
         Profiler::Scope outer(Profiler::Models);
-        busy();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
         Profiler::Scope inner(Profiler::Textures);
-        busy();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const double wall =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -2,6 +2,7 @@
 // two independent descriptions of how the engine shows them: the sky box's quad
 // corners with their texture coordinates, and GL's cube-map face selection.
 #include "assetgen/CubeFaces.h"
+#include "support/GLContext.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,10 @@ using namespace assetgen;
 
 namespace {
 
-struct Corner {
-    float x, y, z;
-};
-
 // The sky box's cube corners (half-size 1) and each face's corners a, b, c, d,
 // which carry texture coordinates (0,0), (1,0), (1,1), (0,1).
-const Corner CORNERS[8] = {{-1, 1, 1},  {1, 1, 1},  {-1, -1, 1},  {1, -1, 1},
-                           {-1, 1, -1}, {1, 1, -1}, {-1, -1, -1}, {1, -1, -1}};
+const zel::Vector3 CORNERS[8] = {{-1, 1, 1},  {1, 1, 1},  {-1, -1, 1},  {1, -1, 1},
+                                 {-1, 1, -1}, {1, 1, -1}, {-1, -1, -1}, {1, -1, -1}};
 
 struct FaceQuad {
     CubeFace face;
@@ -29,12 +26,6 @@ struct FaceQuad {
 const FaceQuad QUADS[6] = {{CubeFace::Front, 1, 0, 2, 3},  {CubeFace::Back, 4, 5, 7, 6},
                            {CubeFace::Left, 5, 1, 3, 7},   {CubeFace::Right, 0, 4, 6, 2},
                            {CubeFace::Bottom, 7, 3, 2, 6}, {CubeFace::Top, 5, 4, 0, 1}};
-
-void expectNear(const Direction& got, const Corner& want) {
-    EXPECT_NEAR(got.x, want.x, 1e-5f);
-    EXPECT_NEAR(got.y, want.y, 1e-5f);
-    EXPECT_NEAR(got.z, want.z, 1e-5f);
-}
 
 // GL's rule: the major axis picks the face (0 +x, 1 -x, 2 +y, 3 -y, 4 +z,
 // 5 -z), then s and t from sc, tc and ma.
@@ -55,8 +46,7 @@ int glLookup(const Direction& r, float& s, float& t) {
 }
 
 // The face's corners first, then points inside it.
-const float SAMPLES[][2] = {{0, 0},       {1, 0},       {1, 1},         {0, 1},      {0.5f, 0.5f},
-                            {0.1f, 0.2f}, {0.9f, 0.3f}, {0.25f, 0.95f}, {0.7f, 0.6f}};
+const float SAMPLES[][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0.5f, 0.5f}, {0.1f, 0.2f}, {0.9f, 0.7f}};
 
 } // namespace
 
@@ -66,12 +56,13 @@ TEST(CubeFaces, SkyBoxTexelsLookThroughTheQuadPointsThatCarryTheirCoordinates) {
         // The coordinates interpolate bilinearly between the corners (the quad is flat).
         for (const auto& uv : SAMPLES) {
             const float u = uv[0], v = uv[1];
-            auto blend = [&](float Corner::*m) {
+            auto blend = [&](float zel::Vector3::*m) {
                 return (1 - u) * (1 - v) * CORNERS[q.a].*m + u * (1 - v) * CORNERS[q.b].*m +
                        u * v * CORNERS[q.c].*m + (1 - u) * v * CORNERS[q.d].*m;
             };
-            expectNear(CubeFaces::direction(CubeLayout::SkyBox, q.face, u, v),
-                       {blend(&Corner::x), blend(&Corner::y), blend(&Corner::z)});
+            const Direction d = CubeFaces::direction(CubeLayout::SkyBox, q.face, u, v);
+            zeltest::expectNear({d.x, d.y, d.z},
+                                {blend(&zel::Vector3::x), blend(&zel::Vector3::y), blend(&zel::Vector3::z)});
         }
     }
 }
