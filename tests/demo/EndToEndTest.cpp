@@ -20,11 +20,11 @@ const std::string PROGRAM = std::string(ZEL_RUN_BIN) + "/world-of-ulmera";
 
 // Runs a shell command (bounded to 5 s); returns its exit status and its standard output.
 int runTool(const std::string& command, std::string* output = nullptr) {
-    const std::string file = zeltest::scratchDir("e2e-tool") + "/out";
-    const int status = std::system(("timeout 5 " + command + " >" + file + " 2>/dev/null").c_str());
+    std::string out, err;
+    const int status = zeltest::runCommand("timeout 5 " + command, out, err, zeltest::scratchDir("e2e-tool"));
     if (output)
-        *output = zeltest::readFile(file);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        *output = out;
+    return status;
 }
 
 // Polls every 100 ms, up to timeoutMs, until done() holds; returns whether it did.

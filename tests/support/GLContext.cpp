@@ -3,6 +3,7 @@
 #include <SDL/SDL.h>
 #include <dlfcn.h>
 #include <link.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -170,6 +171,13 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int runCommand(const std::string& command, std::string& out, std::string& err, const std::string& dir) {
+    const int status = std::system((command + " >" + dir + "/stdout 2>" + dir + "/stderr").c_str());
+    out = readFile(dir + "/stdout");
+    err = readFile(dir + "/stderr");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 } // namespace zeltest

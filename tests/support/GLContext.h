@@ -66,8 +66,7 @@ void expectNear(const zel::Vector3& actual, const zel::Vector3& expected, float 
 // Steps a clock that starts at 0 with advance(time) until it restarts at 0, or
 // max steps have been taken. Returns the steps; *last is the value before the
 // restart.
-template <typename Advance>
-long stepsUntilRestart(Advance advance, long max, float* last) {
+template <typename Advance> long stepsUntilRestart(Advance advance, long max, float* last) {
     float time = 0.0f;
     long steps = 0;
     do {
@@ -86,6 +85,10 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
 
 // The whole file as bytes; empty when it cannot be read.
 std::string readFile(const std::string& path);
+
+// Runs a shell command with its standard output and error captured through files
+// in dir; returns the exit status (128 + the signal when a signal ended it).
+int runCommand(const std::string& command, std::string& out, std::string& err, const std::string& dir);
 
 // Runs fn with standard output captured; returns what it printed.
 template <typename Fn> std::string captureStdout(Fn&& fn) {

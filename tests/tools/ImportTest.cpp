@@ -6,7 +6,6 @@
 
 #include <SDL/SDL_image.h>
 #include <assimp/scene.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,6 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using zeltest::runCommand;
+
 const std::string MODELS = "/usr/share/assimp/models/";
 
 fs::path scratch(const std::string& name) {
@@ -35,15 +36,6 @@ fs::path scratch(const std::string& name) {
 
 void writeText(const fs::path& path, const std::string& text) {
     zeltest::writeFile(path.parent_path().string(), path.filename().string(), text);
-}
-
-// Runs a shell command with stdout and stderr captured; returns the exit status.
-int runCommand(const std::string& command, std::string& out, std::string& err, const fs::path& dir) {
-    const int status =
-        std::system((command + " >" + (dir / "stdout").string() + " 2>" + (dir / "stderr").string()).c_str());
-    out = zeltest::readFile((dir / "stdout").string());
-    err = zeltest::readFile((dir / "stderr").string());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string importer() {
