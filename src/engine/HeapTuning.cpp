@@ -74,8 +74,10 @@ bool tuneHeapForLoading() {
     if (!block)
         return false;
     const auto begin = reinterpret_cast<std::uintptr_t>(block);
-    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
     std::free(block);
+    // The free trims the top down to the pad, so the heap's end is read after it:
+    // read before, it could lie past the last huge page still mapped.
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
     // Only when the block came from the contiguous heap: not from a separate
     // mapping, nor from an allocator that replaces glibc's.
     if (end <= begin || end - begin < HEAP_RESERVE_BYTES / 2)

@@ -5,8 +5,6 @@
 #include <GL/glew.h>
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
-#include <malloc.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -42,21 +40,9 @@ std::string mappingFlags(const void* p) {
     return "";
 }
 
-// tuneHeapForLoading ends its range at the break before freeing its probe block, and that free trims
-// the top by about the probe's size: with the break that little past a 2 MB boundary the range's last
-// huge page is gone and the marking fails (one run in twenty). Held blocks move the break mid-page.
-void placeBreakMidHugePage(std::vector<std::unique_ptr<char[]>>& held) {
-    malloc_trim(0);
-    const auto offset = [] { return reinterpret_cast<std::uintptr_t>(sbrk(0)) % (2u << 20); };
-    while (held.size() < 1000 && (offset() < (512u << 10) || offset() > (1536u << 10)))
-        held.push_back(std::make_unique<char[]>(64 << 10));
-}
-
 // Before every other test of this program: opening the program's window (the event loop tests, in a
 // later file) makes the first call.
 TEST(HeapTuningTest, LoadingHeapComesInHugePagesUntilLoadingEnds) {
-    std::vector<std::unique_ptr<char[]>> held;
-    placeBreakMidHugePage(held);
     const bool marked = tuneHeapForLoading();
     EXPECT_FALSE(tuneHeapForLoading()) << "only the first call acts";
     if (!marked)
