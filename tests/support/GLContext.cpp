@@ -10,15 +10,6 @@
 #include <fstream>
 #include <iterator>
 
-// The leak check leaves thread-local storage out: at exit LeakSanitizer's
-// tracer now and then faults reading the TLS entries of llvmpipe's threads
-// ("Tracer caught signal 11"), which ends the test process with a failure. The
-// blocks reachable only from there belong to the dynamic loader and are
-// suppressed by its module name in tests/lsan.supp.
-extern "C" const char* __lsan_default_options() {
-    return "use_tls=0";
-}
-
 namespace zeltest {
 
 bool ensureGLContext(std::string* error) {
